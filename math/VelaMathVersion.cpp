@@ -1,0 +1,6 @@
+#include "VelaMathVersion.h"
+
+const char* VelaMath_GetVersionString()
+{
+    return "2.0.10";
+}
