@@ -1,0 +1,34 @@
+#pragma once
+
+#include "veladevice_global.h"
+
+#include <mutex>
+
+namespace VelaDevice {
+
+// A sensor on a serial line (or a pseudo-terminal). Reads and writes are bounded by a
+// time-out of about a second; calls are serialised per object.
+class VELADEVICE_EXPORT VelaCOMDevice
+{
+public:
+    VelaCOMDevice();
+    virtual ~VelaCOMDevice();
+    VelaCOMDevice(const VelaCOMDevice&) = delete;
+    VelaCOMDevice& operator=(const VelaCOMDevice&) = delete;
+
+    // Opens the port raw, 8N1, at the given baud rate. Non-zero = opened.
+    int OpenPort(const char* name, unsigned long baud);
+    int ClosePort();
+    int IsOpen() const;
+
+protected:
+    // One request and its answer of exactly answerSize bytes; false on time-out or error.
+    bool exchange(const unsigned char* request, int requestSize,
+                  unsigned char* answer, int answerSize);
+
+private:
+    mutable std::mutex m_mutex;
+    int m_fd = -1;
+};
+
+} // namespace VelaDevice
