@@ -22,6 +22,10 @@ public:
     int GetSingleMeasure(unsigned short* raw);
 
 private:
+    // One request and its answer carrying payloadSize bytes, checked against address,
+    // command and checksum.
+    bool command(unsigned char code, unsigned char* payload, int payloadSize);
+
     unsigned char m_address;
     _VelaCOM_HELLO_ANSWER_ m_hello;
     bool m_helloValid = false;

@@ -40,7 +40,7 @@ public:
     // the FIRST octet first); TCPDataDisconnect ends it.
     int TCPDataConnect(const unsigned char address[4], unsigned short port);
     int TCPDataDisconnect();
-    // Calibration mode on (1): the sensor's results carry pixel lines; off (0): profiles.
+    // Calibration mode: on (1) the sensor serves pixel lines (GetPixels), off (0) it refuses them.
     int SetCalibrationMode(int enabled);
 
     unsigned char GetPixelBrightnessThreshold() const;
