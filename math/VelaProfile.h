@@ -66,8 +66,8 @@ public:
     // Splits at gaps wider than maxDist into at most `parts` segments and drops straight ones.
     void removeLineParts(int parts, float maxCorr, float maxDist, int minPointsIn);
 
-    // Appends the edges of a joint gap and the bottoms of its walls to `out`.
-    bool detectJoint(VelaPointCloud<VelaPointXY>& out) const;
+    // Appends the edges of a joint gap and the bottoms of its walls to `out`; refreshes the range.
+    bool detectJoint(VelaPointCloud<VelaPointXY>& out);
 
     // "x;y" lines with comma decimals, 6 significant digits, no header.
     bool writeToCSVFile(const QString& path) const;
