@@ -91,7 +91,8 @@ void ImageViewer::paintEvent(QPaintEvent*)
     // only case where the selection means something on screen.
     if (m_x1 >= 0 && m_image && !wide) {
         painter.setPen(Qt::white);
-        painter.drawRect(QRect(QPoint(m_x1, m_y1), QPoint(m_x2 - 1, m_y2 - 1)));
+        // A stroked rectangle covers width + 1 pixels: this outlines x1..x2-1, y1..y2-1.
+        painter.drawRect(m_x1, m_y1, m_x2 - m_x1 - 1, m_y2 - m_y1 - 1);
     }
 
     if (wide && scaledWidth > 0 && scaledWidth < w) {
