@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+
+// Runs one device search in the thread it has been moved to.
+//
+// foundDevice carries a pointer to a heap copy of one device-information block
+// (VelaDevice::_UDP_DEVINFOBLOCK_PC) that the receiver takes over and deletes: the
+// detector's own blocks die with the detector, long before a queued slot runs in the GUI
+// thread. Connect exactly one receiver to it.
+class SearchWorker : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void search();
+
+signals:
+    void foundDevice(void* block);
+    void finished();
+};
