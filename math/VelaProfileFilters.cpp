@@ -86,12 +86,23 @@ void VelaProfile::wndFilter(int window)
     const int off = int(std::floor(float(window) / 2.5f));
     const float w = float(window);
     VelaPointXY* p = points.data();
-    // Each mean is written back before the next window is summed.
+    // Each mean is written back before the next window is summed, so the next window reads
+    // it at y[i + off - 1]. It is taken from a register instead of being loaded back: the
+    // same additions in the same order, without waiting for the store to reach memory.
+    float previous = 0.0f;
     for (int i = 0; i < n - window; ++i) {
         float sum = 0.0f;
-        for (int k = 0; k < window; ++k)
+        int k = 0;
+        if (i > 0 && off > 0) {
+            for (; k < off - 1; ++k)
+                sum += p[i + k].y;
+            sum += previous;
+            ++k;
+        }
+        for (; k < window; ++k)
             sum += p[i + k].y;
-        p[i + off].y = sum / w;
+        previous = sum / w;
+        p[i + off].y = previous;
     }
 }
 
