@@ -1,0 +1,284 @@
+#include "ScannerState.h"
+
+#include "Firmware.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace VelaEmulator {
+
+using namespace VelaProtocol;
+
+namespace {
+
+constexpr double MaxMeasurementRate = 4000;
+constexpr float AutoExposureTarget = 180;
+
+bool isStateChange(uint16_t command)
+{
+    switch (command) {
+    case CmdWriteParams:
+    case CmdFlushParams:
+    case CmdUpgradeFirmware:
+    case CmdWriteFpga:
+    case CmdFlushFpga:
+    case CmdFlushFactory:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isLS74Only(uint16_t command)
+{
+    switch (command) {
+    case CmdGetPixels:
+    case CmdSpeedTest:
+    case CmdSetCalibrationMode:
+    case CmdGetAutoExposure:
+    case CmdReadFpga:
+    case CmdWriteFpga:
+    case CmdFlushFpga:
+    case CmdFlushFactory:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Size of the request payload a command takes; -1 = any (firmware).
+int requestSize(uint16_t command)
+{
+    switch (command) {
+    case CmdWriteParams: return sizeof(ParamBlock);
+    case CmdFlushParams:
+    case CmdSetCalibrationMode:
+    case CmdFlushFpga:
+    case CmdFlushFactory: return 4;
+    case CmdWriteFpga: return FpgaTableSize;
+    case CmdUpgradeFirmware: return -1;
+    default: return 0;
+    }
+}
+
+uint32_t modeOf(const uint8_t* payload)
+{
+    uint32_t mode;
+    std::memcpy(&mode, payload, sizeof mode);
+    return mode;
+}
+
+} // namespace
+
+ScannerState::ScannerState(Model model, uint32_t serial, Flash flash, LogFunction log)
+    : m_model(model), m_serial(serial), m_description(describe(model)), m_flashStore(std::move(flash)),
+      m_log(std::move(log)), m_camera(m_description, serial * 2654435761ull + 1),
+      m_start(std::chrono::steady_clock::now()), m_result(m_description.rawSize), m_image(ImageSize),
+      m_pixels(PixelLineSize / 4), m_speedTest(SpeedTestSize)
+{
+    for (size_t i = 0; i < m_speedTest.size(); ++i)
+        m_speedTest[i] = uint8_t(i * 31 + 7);
+    std::memset(m_fpga, 128, sizeof m_fpga);
+}
+
+void ScannerState::boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint16_t tcpDataPort)
+{
+    if (!m_flashStore.load(&m_flash)) {
+        const ParamBlock factory = factoryParams(m_model, factoryAddress, hostPort, tcpDataPort);
+        m_flash.config = m_flash.defaults = m_flash.factory = factory;
+        std::memset(m_flash.fpga, 128, sizeof m_flash.fpga);
+        m_flash.firmwareVersion = m_description.firmwareVersion;
+        m_flash.pendingFirmware = 0;
+        m_flashStore.store(m_flash);
+    }
+    if (m_flash.pendingFirmware) {
+        m_flash.firmwareVersion = m_flash.pendingFirmware;
+        m_flash.pendingFirmware = 0;
+        m_flashStore.store(m_flash);
+        if (m_log)
+            m_log(std::string(modelName(m_model)) + " " + std::to_string(m_serial) + ": firmware "
+                  + std::to_string(m_flash.firmwareVersion) + " installed");
+    }
+    m_params = m_flash.config;
+    std::memcpy(m_fpga, m_flash.fpga, sizeof m_fpga);
+    m_calibrationMode = false;
+    m_measCounter = m_packetCounter = 0;
+    m_pendingMeasurements = 0;
+    m_lastMeasurement = seconds();
+}
+
+double ScannerState::seconds() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+}
+
+double ScannerState::samplingRate() const
+{
+    if (m_params.externalResultSync || m_params.udpFrequency == 0 || m_params.udpFrequency > 250)
+        return 0;
+    return m_params.udpFrequency;
+}
+
+void ScannerState::countMeasurement()
+{
+    const double now = seconds();
+    if (!m_params.externalMeasurementSync) {
+        const double rate = std::min(MaxMeasurementRate, 1e6 / (m_params.exposureTime + 100.0));
+        m_pendingMeasurements += (now - m_lastMeasurement) * rate;
+    }
+    m_lastMeasurement = now;
+    // Never more than 4000 at once, so that the counter step stays unambiguous for a 16-bit reader.
+    const double taken = std::clamp(std::floor(m_pendingMeasurements), 1.0, 4000.0);
+    m_pendingMeasurements = std::max(0.0, m_pendingMeasurements - taken);
+    m_measCounter = uint16_t(m_measCounter + uint16_t(taken));
+    ++m_packetCounter;
+}
+
+void ScannerState::measure(int rays)
+{
+    m_camera.measure(seconds(), m_params, m_fpga, rays);
+    if (!isLS74() || m_params.autoExposureMode != 1)
+        return;
+    // The sensor steers its exposure towards a bright but unsaturated line.
+    const float peak = m_camera.peakBrightness();
+    const double factor = peak < 1 ? 1.5 : std::sqrt(AutoExposureTarget / peak);
+    m_params.exposureTime = uint16_t(std::clamp(m_params.exposureTime * factor, 10.0, 3600.0));
+}
+
+const uint8_t* ScannerState::nextResult()
+{
+    countMeasurement();
+    if (m_model == Model::LS71) {
+        measure(1024);
+        m_camera.writeLS71(m_measCounter, m_packetCounter, LS71DiscreteValue, reinterpret_cast<LS71RawResult*>(m_result.data()));
+    } else {
+        measure(m_params.interpolation ? 1280 : 640);
+        m_camera.writeLS74(m_measCounter, m_packetCounter, uint32_t(seconds() * 1e6),
+                           reinterpret_cast<LS74RawResult*>(m_result.data()));
+    }
+    return m_result.data();
+}
+
+Reply ScannerState::handle(uint16_t command, const uint8_t* payload, uint32_t size, bool refuseWrites, Action* action)
+{
+    *action = Action::None;
+    const int expected = requestSize(command);
+    if (expected >= 0 && size != uint32_t(expected))
+        return {StatusBadRequest, nullptr, 0};
+    if (isLS74Only(command) && !isLS74())
+        return {StatusUnsupported, nullptr, 0};
+    if (refuseWrites && isStateChange(command))
+        return {StatusRefused, nullptr, 0};
+
+    switch (command) {
+    case CmdReadParams:
+        return ok(&m_params, sizeof m_params);
+    case CmdWriteParams: {
+        ParamBlock block;
+        std::memcpy(&block, payload, sizeof block);
+        if (block.size != sizeof block)
+            return {StatusBadRequest, nullptr, 0};
+        m_params = block;
+        return ok();
+    }
+    case CmdFlushParams:
+        return flushParams(modeOf(payload));
+    case CmdGetResult:
+        return ok(nextResult(), resultSize());
+    case CmdGetImage:
+        countMeasurement();
+        measure(ImageWidth);
+        m_camera.writeImage(m_frameNumber++, m_image.data());
+        return ok(m_image.data(), ImageSize);
+    case CmdGetPixels:
+        if (!m_calibrationMode)
+            return {StatusRefused, nullptr, 0};
+        countMeasurement();
+        measure(ImageWidth);
+        m_camera.writePixels(m_measCounter, m_packetCounter, uint32_t(seconds() * 1000), m_pixels.data());
+        return ok(m_pixels.data(), PixelLineSize);
+    case CmdSpeedTest:
+        return ok(m_speedTest.data(), SpeedTestSize);
+    case CmdReboot:
+        *action = Action::Reboot;
+        return ok();
+    case CmdPowerOff:
+        *action = Action::PowerOff;
+        return ok();
+    case CmdUpgradeFirmware:
+        return upgradeFirmware(payload, size);
+    case CmdSetCalibrationMode:
+        if (modeOf(payload) > 1)
+            return {StatusBadRequest, nullptr, 0};
+        m_calibrationMode = modeOf(payload) == 1;
+        return ok();
+    case CmdGetAutoExposure:
+        m_word = m_params.exposureTime;
+        return ok(&m_word, sizeof m_word);
+    case CmdReadFpga:
+        return ok(m_fpga, sizeof m_fpga);
+    case CmdWriteFpga:
+        std::memcpy(m_fpga, payload, sizeof m_fpga);
+        return ok();
+    case CmdFlushFpga:
+        return flushFpga(modeOf(payload));
+    case CmdFlushFactory:
+        return flushFactory(modeOf(payload));
+    default:
+        return {StatusUnsupported, nullptr, 0};
+    }
+}
+
+Reply ScannerState::storeFlash()
+{
+    return m_flashStore.store(m_flash) ? ok() : Reply{StatusRefused, nullptr, 0};
+}
+
+Reply ScannerState::flushParams(uint32_t area)
+{
+    if (area > 1)
+        return {StatusBadRequest, nullptr, 0};
+    m_flash.config = m_params;
+    if (area == 1)
+        m_flash.defaults = m_params;
+    return storeFlash();
+}
+
+Reply ScannerState::flushFactory(uint32_t mode)
+{
+    if (mode > 1)
+        return {StatusBadRequest, nullptr, 0};
+    if (mode == 0) {
+        m_flash.factory = m_params;
+    } else {
+        m_flash.config = m_flash.defaults = m_flash.factory;
+        m_params = m_flash.factory;
+    }
+    return storeFlash();
+}
+
+Reply ScannerState::flushFpga(uint32_t mode)
+{
+    if (mode > 1)
+        return {StatusBadRequest, nullptr, 0};
+    if (mode == 1)
+        std::memset(m_fpga, 128, sizeof m_fpga);
+    std::memcpy(m_flash.fpga, m_fpga, sizeof m_fpga);
+    return storeFlash();
+}
+
+Reply ScannerState::upgradeFirmware(const uint8_t* data, uint32_t size)
+{
+    uint32_t version = 0;
+    const FirmwareCheck check = checkFirmware(data, size, typeCode(m_model), &version);
+    if (m_log)
+        m_log(std::string(modelName(m_model)) + " " + std::to_string(m_serial) + ": firmware upgrade "
+              + describeFirmwareCheck(check));
+    if (check != FirmwareCheck::Ok)
+        return {StatusRefused, nullptr, 0};
+    m_flash.pendingFirmware = version;
+    return storeFlash();
+}
+
+} // namespace VelaEmulator

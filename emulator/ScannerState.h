@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Camera.h"
+#include "EmulatorTypes.h"
+#include "Flash.h"
+#include "SensorModel.h"
+#include "VelaProtocol.h"
+
+#include <chrono>
+#include <vector>
+
+namespace VelaEmulator {
+
+// The answer to one control request; data points into the state's own buffers.
+struct Reply {
+    uint16_t status;
+    const void* data;
+    uint32_t size;
+};
+
+enum class Action { None, Reboot, PowerOff };
+
+// Everything a scanner knows and does apart from its sockets: parameter block, flash,
+// counters, camera, and the meaning of every control command. Used by one thread only.
+class ScannerState
+{
+public:
+    ScannerState(Model model, uint32_t serial, Flash flash, LogFunction log);
+
+    // Starts the sensor as after power-on: flash loaded (or made from the factory defaults),
+    // pending firmware installed, counters at 0.
+    void boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint16_t tcpDataPort);
+
+    Reply handle(uint16_t command, const uint8_t* payload, uint32_t size, bool refuseWrites, Action* action);
+
+    // A new measurement as a raw result of the model (ProfileBufferSize bytes).
+    const uint8_t* nextResult();
+    uint32_t resultSize() const { return m_description.rawSize; }
+
+    // Results per second pushed over UDP: 0 when internal sampling is off.
+    double samplingRate() const;
+
+    VelaProtocol::ParamBlock& params() { return m_params; }
+    const VelaProtocol::ParamBlock& params() const { return m_params; }
+    Model model() const { return m_model; }
+    uint32_t serial() const { return m_serial; }
+    uint32_t firmwareVersion() const { return m_flash.firmwareVersion; }
+
+private:
+    Reply ok(const void* data = nullptr, uint32_t size = 0) const { return {VelaProtocol::StatusOk, data, size}; }
+    Reply flushParams(uint32_t area);
+    Reply flushFactory(uint32_t mode);
+    Reply flushFpga(uint32_t mode);
+    Reply upgradeFirmware(const uint8_t* data, uint32_t size);
+    Reply storeFlash();
+    bool isLS74() const { return m_model != Model::LS71; }
+    double seconds() const;
+    // Advances the measurement counter by the measurements taken since the last result.
+    void countMeasurement();
+    void measure(int rays);
+
+    Model m_model;
+    uint32_t m_serial;
+    const ScannerDescription& m_description;
+    Flash m_flashStore;
+    LogFunction m_log;
+    FlashContent m_flash{};
+    VelaProtocol::ParamBlock m_params{};
+    uint8_t m_fpga[VelaProtocol::FpgaTableSize];
+    bool m_calibrationMode = false;
+
+    Camera m_camera;
+    std::chrono::steady_clock::time_point m_start;
+    double m_lastMeasurement = 0;
+    double m_pendingMeasurements = 0;
+    uint16_t m_measCounter = 0;
+    uint16_t m_packetCounter = 0;
+    uint32_t m_frameNumber = 0;
+
+    std::vector<uint8_t> m_result;
+    std::vector<uint8_t> m_image;
+    std::vector<uint32_t> m_pixels;
+    std::vector<uint8_t> m_speedTest;
+    uint16_t m_word = 0;
+};
+
+} // namespace VelaEmulator

@@ -1,0 +1,64 @@
+#include "Scene.h"
+
+#include <cmath>
+
+namespace VelaEmulator {
+
+namespace {
+constexpr double Pi = 3.14159265358979323846;
+constexpr double SpikeShare = 0.002;
+}
+
+Scene::Scene(double rangeZ, double rangeXSMR, double rangeXEMR, uint64_t seed)
+    : m_rangeZ(rangeZ), m_xSMR(rangeXSMR), m_xEMR(rangeXEMR), m_random(seed)
+{
+}
+
+double Scene::width(double z) const
+{
+    return m_xSMR + (m_xEMR - m_xSMR) * z / m_rangeZ;
+}
+
+double Scene::surface(double x, double t, float* reflectivity) const
+{
+    const double belt = m_rangeZ * (0.75 + 0.05 * x / m_xEMR);
+    const double objectCentre = 0.3 * m_xEMR * std::sin(2 * Pi * t / 6.0);
+    const double objectRadius = 0.12 * m_xEMR;
+    const double u = (x - objectCentre) / objectRadius;
+    if (u > -1 && u < 1) {
+        *reflectivity = 1.0f;
+        return belt - 0.35 * m_rangeZ * std::sqrt(1 - u * u);
+    }
+    const double ridgeCentre = -0.35 * m_xEMR * std::sin(2 * Pi * t / 9.0 + 1.0);
+    if (std::fabs(x - ridgeCentre) < 0.025 * m_xEMR) {
+        *reflectivity = 0.8f;
+        return belt - 0.1 * m_rangeZ;
+    }
+    *reflectivity = float(0.55 + 0.15 * std::sin(x * 0.3));
+    return belt;
+}
+
+void Scene::sample(double t, int count, SurfacePoint* out)
+{
+    const double beltWidth = width(0.75 * m_rangeZ);
+    const double noise = 0.0008 * m_rangeZ;
+    for (int i = 0; i < count; ++i) {
+        const double u = (i + 0.5) / count - 0.5;
+        float reflectivity;
+        // The ray's X depends on the depth it hits; one refinement step is close enough.
+        double z = surface(u * beltWidth, t, &reflectivity);
+        const double x = u * width(z);
+        z = surface(x, t, &reflectivity) + noise * m_random.normal();
+        if (m_random.uniform() < SpikeShare)
+            z += (m_random.uniform() < 0.5 ? -1 : 1) * m_rangeZ * (0.05 + 0.15 * m_random.uniform());
+        SurfacePoint& p = out[i];
+        p.x = float(x);
+        p.z = float(z);
+        p.column = float((u + 0.5) * 640);
+        p.row = float(z / m_rangeZ * 511);
+        p.reflectivity = reflectivity;
+        p.inRange = z >= 0 && z <= m_rangeZ;
+    }
+}
+
+} // namespace VelaEmulator
