@@ -6,7 +6,14 @@ ImageGrabber::ImageGrabber(QObject* parent)
     : QThread(parent)
     , m_image(FrameWidth, FrameHeight, QImage::Format_Indexed8)
 {
+    m_image.fill(0);
     setColor(QColor(Qt::red));
+}
+
+ImageGrabber::~ImageGrabber()
+{
+    quit();
+    wait();
 }
 
 void ImageGrabber::setColor(const QColor& color)

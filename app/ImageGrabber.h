@@ -17,6 +17,9 @@ public:
     static constexpr int FrameHeight = 512;
 
     explicit ImageGrabber(QObject* parent = nullptr);
+    // Waits for the (empty) thread run to end: Qt aborts when a running QThread is destroyed,
+    // which would happen to a window closed right after its first show.
+    ~ImageGrabber() override;
 
     // Rebuilds the palette: brightness 0 is black, 255 is the colour itself.
     void setColor(const QColor& color);

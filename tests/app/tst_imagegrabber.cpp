@@ -33,6 +33,7 @@ private slots:
     void sameImageObjectForEveryFrame();
     void frameArrivingDuringDeliveryIsDropped();
     void newColourRecoloursConvertedFrame();
+    void startedGrabberCanBeDestroyedAtOnce();
 };
 
 void tst_ImageGrabber::paletteFollowsBeamColour_data()
@@ -140,6 +141,20 @@ void tst_ImageGrabber::newColourRecoloursConvertedFrame()
     grabber.setColor(QColor("mediumslateblue"));
     grabber.postImage(frame.data());
     QCOMPARE(image->pixel(0, 0), QColor("mediumslateblue").rgb());
+}
+
+void tst_ImageGrabber::startedGrabberCanBeDestroyedAtOnce()
+{
+    // The window starts the grabber at its first show and may be closed right away.
+    for (int i = 0; i < 50; ++i) {
+        auto* grabber = new ImageGrabber;
+        grabber->start();
+        delete grabber;
+    }
+    ImageGrabber grabber;
+    grabber.start();
+    QVERIFY(grabber.wait(5000));
+    QVERIFY(grabber.isFinished());
 }
 
 QTEST_MAIN(tst_ImageGrabber)
