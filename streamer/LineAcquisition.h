@@ -1,0 +1,350 @@
+#pragma once
+
+// The acquisition steps the LS71 and LS74 streamers share. Streamer is LS71Streamer or
+// LS74Streamer; the differences between them are the static loop parameters of each class and
+// the device calls overloaded below.
+
+#include "TimedWait.h"
+
+#include <LS71Device.h>
+#include <LS74Device.h>
+#include <VelaEthernetDetector.h>
+
+#include <cstddef>
+#include <cstring>
+#include <new>
+
+namespace VelaStreamer {
+
+namespace DeviceCalls {
+
+inline int readRaw(VelaDevice::LS7xDevice& device, bool udp, void* raw)
+{
+    return udp ? device.UDPGetResult(raw) : device.GetResult(raw);
+}
+
+inline void convert(VelaDevice::LS71Device& device, const void* raw, float* pairs, ushort* count, bool mirrored)
+{
+    device.ConvertResultToPoints(raw, pairs, count, mirrored ? 1 : 0);
+}
+
+// The LS74 conversion takes no mirror flag from the streamer.
+inline void convert(VelaDevice::LS74Device& device, const void* raw, float* pairs, ushort* count, bool)
+{
+    device.ConvertResultToPoints(raw, pairs, count, nullptr, nullptr, 0);
+}
+
+inline void readNormalized(VelaDevice::LS71Device& device, bool udp, float* pairs, ushort* count, bool mirrored)
+{
+    if (udp)
+        device.UDPGetNormalizedResult(pairs, count, mirrored ? 1 : 0);
+    else
+        device.GetNormalizedResult(pairs, count, mirrored ? 1 : 0);
+}
+
+inline void readNormalized(VelaDevice::LS74Device& device, bool udp, float* pairs, ushort* count, bool)
+{
+    if (udp)
+        device.UDPGetNormalizedResult(pairs, count, nullptr, nullptr);
+    else
+        device.GetNormalizedResult(pairs, count, nullptr, nullptr);
+}
+
+} // namespace DeviceCalls
+
+template <class Streamer>
+class LineAcquisition
+{
+public:
+    using Device = typename Streamer::Device;
+    using Record = typename Streamer::ProfileDataStruct;
+    static constexpr int ValuesCount = Device::ProfileValuesCount;
+    static constexpr int RawSize = Device::ProfileBufferSize;
+    static constexpr ushort FailedCount = 65535;
+    // Longest wait for receivers that are a whole ring behind before a reading is dropped.
+    static constexpr int RingWaitMs = 100;
+    static constexpr int PixelWords = 640;
+
+    explicit LineAcquisition(Streamer& streamer) : s(streamer) {}
+
+    void run();
+    void loopUDP();
+    void loopTCP();
+    void cleanup();
+
+    // Hands a filled profile record to the receivers, unless it is the ring's spare; then the
+    // rules that follow every valid profile.
+    void deliverProfile(Record* record, bool withCounters, ushort measCounter, ushort pckCounter);
+    void endRun(uchar rc);
+    void wait(int ms) { timedWait(ms, s.m_stopRequest); }
+
+private:
+    bool allocateRings();
+    bool findDevice();
+    // One profile read; true when a valid profile came (delivered or dropped).
+    bool profileStep(Device& device, bool udp, ushort* loopPckCounter, int reportEvery);
+    bool imageStep(Device& device);
+    bool pixelsStep(Device& device, ushort* loopPckCounter);
+    void countFailure(int reportEvery);
+
+    Streamer& s;
+};
+
+template <class Streamer>
+void LineAcquisition<Streamer>::run()
+{
+    timedWait(s.m_startDelay);
+    s.m_stopRequest = false;
+    cleanup();
+    if (!allocateRings()) {
+        endRun(Streamer::rc_ERRMALLOC);
+        return;
+    }
+    if (!s.m_device.load() && !findDevice())
+        return;
+    Device& device = *s.m_device.load();
+    device.Disconnect();
+    device.UDPDisconnect();
+    wait(100);
+    s.m_errorCounter = 0;
+    s.m_runningLoop = true;
+    s.enterLoop();
+    s.m_runningLoop = false;
+}
+
+// Profile and image records alternate while both rings fill, so that a failing allocation
+// leaves neither ring far ahead of the other. Records already there from an earlier run are
+// kept: a receiver may not have read them yet.
+template <class Streamer>
+bool LineAcquisition<Streamer>::allocateRings()
+{
+    constexpr int images = Streamer::ImageRing::capacity;
+    constexpr int profiles = decltype(s.m_profiles)::capacity;
+    for (int i = 0; i < profiles; ++i) {
+        if (!s.m_profiles.allocate(i) || (i < images && !s.m_images.allocate(i)))
+            return false;
+    }
+    return s.m_profiles.allocate(-1) && s.m_images.allocate(-1);
+}
+
+template <class Streamer>
+bool LineAcquisition<Streamer>::findDevice()
+{
+    VelaDevice::VelaEthernetDetector detector;
+    bool found = false;
+    while (!found && !s.m_stopRequest)
+        found = detector.Search(Streamer::SearchModel, 3) > 0;
+    if (!found) {
+        endRun(Streamer::rc_USERBRK);
+        return false;
+    }
+    Device* device = new (std::nothrow) Device(detector[0]);
+    if (!device) {
+        endRun(Streamer::rc_ERRMALLOC);
+        return false;
+    }
+    s.m_device = device;
+    s.m_ownsDevice = true;
+    return true;
+}
+
+template <class Streamer>
+void LineAcquisition<Streamer>::cleanup()
+{
+    if (s.m_ownsDevice) {
+        delete s.m_device.exchange(nullptr);
+        s.m_ownsDevice = false;
+    }
+}
+
+template <class Streamer>
+void LineAcquisition<Streamer>::endRun(uchar rc)
+{
+    cleanup();
+    emit s.complete(s.m_id, rc);
+}
+
+template <class Streamer>
+void LineAcquisition<Streamer>::loopUDP()
+{
+    Device& device = *s.m_device.load();
+    ushort port = s.m_udpPort;
+    if (port == 0)
+        port = device.GetHostPortNumber();
+    if (port < 1024) {
+        if (!device.Connect() || !device.ReadParams()) {
+            endRun(Streamer::rc_ERRTCPCONN);
+            return;
+        }
+        device.Disconnect();
+        port = device.GetHostPortNumber();
+    }
+    if (port < 1024) {
+        endRun(Streamer::rc_ERRINVPORT);
+        return;
+    }
+    if (!device.UDPConnect(port, nullptr)) {
+        endRun(Streamer::rc_ERRUDPCONN);
+        return;
+    }
+    emit s.connected(s.m_id);
+    wait(100);
+    ushort pckCounter = 0;
+    while (!s.m_stopRequest) {
+        if (s.m_paused)
+            wait(100);
+        else
+            profileStep(device, true, &pckCounter, 1);
+    }
+    device.UDPDisconnect();
+    emit s.complete(s.m_id, Streamer::rc_USERBRK);
+}
+
+template <class Streamer>
+void LineAcquisition<Streamer>::loopTCP()
+{
+    Device& device = *s.m_device.load();
+    if (!device.Connect()) {
+        endRun(Streamer::rc_ERRTCPCONN);
+        return;
+    }
+    emit s.connected(s.m_id);
+    wait(100);
+    ushort pckCounter = 0;
+    while (!s.m_stopRequest) {
+        if (s.m_paused) {
+            wait(Streamer::TCPPauseWaitMs);
+            continue;
+        }
+        // Taken every iteration, so that a new frequency applies at once.
+        const int frequency = s.m_tcpFrequency;
+        const int period = frequency > 0 ? int(1000.0 / frequency) : 0;
+        bool pace = false;
+        if constexpr (Streamer::ServesPixelsAndSpeedTest) {
+            if (s.m_speedTest) {
+                if (device.SpeedTest())
+                    emit s.receivedSpeedTestResponse(s.m_id);
+                continue;
+            }
+            if (s.m_pixelsMode) {
+                if (pixelsStep(device, &pckCounter) && period > 1)
+                    wait(period);
+                continue;
+            }
+        }
+        if (s.m_readImages)
+            pace = imageStep(device);
+        else
+            pace = profileStep(device, false, &pckCounter, Streamer::TCPErrorReportEvery);
+        if (pace && period > 1)
+            wait(period);
+    }
+    device.Disconnect();
+    timedWait(Streamer::TCPDisconnectWaitMs);
+    emit s.complete(s.m_id, Streamer::rc_USERBRK);
+}
+
+template <class Streamer>
+bool LineAcquisition<Streamer>::profileStep(Device& device, bool udp, ushort* loopPckCounter, int reportEvery)
+{
+    Record* record = s.m_profiles.claimRecord(RingWaitMs);
+    const bool withCounters = s.m_readPckCounter;
+    const bool mirrored = s.m_mirrored;
+    // The record's floats are unaligned; the device library writes into aligned storage.
+    float pairs[ValuesCount];
+    ushort count = FailedCount;
+    ushort measCounter = 0;
+    ushort pckCounter = 0;
+    if (withCounters) {
+        alignas(8) unsigned char raw[RawSize];
+        if (DeviceCalls::readRaw(device, udp, raw)) {
+            std::memcpy(&measCounter, raw, sizeof measCounter);
+            std::memcpy(&pckCounter, raw + sizeof measCounter, sizeof pckCounter);
+            *loopPckCounter = pckCounter;
+            DeviceCalls::convert(device, raw, pairs, &count, mirrored);
+        }
+    } else {
+        DeviceCalls::readNormalized(device, udp, pairs, &count, mirrored);
+    }
+    if (count == FailedCount || count > ValuesCount / 2) {
+        record->count = FailedCount;
+        countFailure(reportEvery);
+        return false;
+    }
+    record->count = count;
+    std::memcpy(reinterpret_cast<unsigned char*>(record) + offsetof(Record, values), pairs,
+                std::size_t(count) * 2 * sizeof(float));
+    deliverProfile(record, withCounters, measCounter, pckCounter);
+    return true;
+}
+
+template <class Streamer>
+void LineAcquisition<Streamer>::countFailure(int reportEvery)
+{
+    const int errors = ++s.m_errorCounter;
+    if (reportEvery > 1 && errors < reportEvery)
+        return;
+    if (reportEvery > 1)
+        s.m_errorCounter = 0;
+    emit s.readError(s.m_id);
+}
+
+template <class Streamer>
+void LineAcquisition<Streamer>::deliverProfile(Record* record, bool withCounters, ushort measCounter,
+                                               ushort pckCounter)
+{
+    record->z = s.m_z;
+    s.m_errorCounter = 0;
+    if (s.m_profiles.isSpare(record))
+        return;
+    if (withCounters)
+        emit s.receivedProfile(s.m_id, record, measCounter, pckCounter);
+    else
+        emit s.receivedProfile(s.m_id, record);
+    quint64 upTo = 0;
+    if (s.m_profiles.publish(&upTo))
+        s.handBackLater(&s.m_profiles, upTo);
+    const float step = s.m_step;
+    if (step != 0.0f)
+        s.m_z = s.m_z + step;
+}
+
+template <class Streamer>
+bool LineAcquisition<Streamer>::imageStep(Device& device)
+{
+    ImageDataStruct* image = s.m_images.claimRecord(RingWaitMs);
+    if (device.GetImage(image->pixels) != 1) {
+        ++s.m_errorCounter;
+        emit s.readError(s.m_id);
+        return false;
+    }
+    s.m_errorCounter = 0;
+    if (s.m_images.isSpare(image))
+        return true;
+    emit s.receivedImage(s.m_id, image);
+    quint64 upTo = 0;
+    if (s.m_images.publish(&upTo))
+        s.handBackLater(&s.m_images, upTo);
+    return true;
+}
+
+// A pixel line travels in a profile record: 640 raw 32-bit words in place of the pairs, and a
+// packet counter of the loop's own.
+template <class Streamer>
+bool LineAcquisition<Streamer>::pixelsStep(Device& device, ushort* loopPckCounter)
+{
+    alignas(8) unsigned char raw[RawSize];
+    if (!device.GetPixels(raw))
+        return false;
+    Record* record = s.m_profiles.claimRecord(RingWaitMs);
+    ++*loopPckCounter;
+    record->count = PixelWords;
+    std::memcpy(reinterpret_cast<unsigned char*>(record) + offsetof(Record, values), raw,
+                PixelWords * sizeof(quint32));
+    ushort measCounter = 0;
+    std::memcpy(&measCounter, raw, sizeof measCounter);
+    deliverProfile(record, s.m_readPckCounter, measCounter, *loopPckCounter);
+    return true;
+}
+
+} // namespace VelaStreamer
