@@ -372,7 +372,7 @@ int Scanner::pushResults(const Faults& faults)
         return IdlePollMs;
     if (rate < 0) {
         for (int i = 0; i < MaxBurst; ++i)
-            pushOne(faults);
+            pushOne(faults, false);
         return 0;
     }
     const double elapsed = std::chrono::duration<double>(now - m_pushStart).count();
@@ -383,15 +383,16 @@ int Scanner::pushResults(const Faults& faults)
         m_pushed = 0;
         due = 1;
     }
+    // Internal sampling triggers one measurement per result.
     for (int i = 0; m_pushed < due && i < MaxBurst; ++i, ++m_pushed)
-        pushOne(faults);
+        pushOne(faults, true);
     const double nextAt = double(m_pushed) / rate;
     return std::max(0, int((nextAt - elapsed) * 1000));
 }
 
-void Scanner::pushOne(const Faults& faults)
+void Scanner::pushOne(const Faults& faults, bool triggered)
 {
-    const uint8_t* result = m_state.nextResult();
+    const uint8_t* result = m_state.nextResult(triggered);
     const ResultHeader header{ResultMagic, typeCode(m_setup.model), ResultProfile, m_setup.serial, m_state.resultSize()};
     std::memcpy(m_datagram.data(), &header, sizeof header);
     std::memcpy(m_datagram.data() + sizeof header, result, m_state.resultSize());

@@ -87,7 +87,7 @@ private:
     void flushDataClient(DataClient& client);
     // Pushes the results that are due; gives the milliseconds until the next one.
     int pushResults(const Faults& faults);
-    void pushOne(const Faults& faults);
+    void pushOne(const Faults& faults, bool triggered);
     bool takeDropCountdown();
 
     ScannerSetup m_setup;

@@ -103,6 +103,7 @@ void ScannerState::boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint
     m_params = m_flash.config;
     std::memcpy(m_fpga, m_flash.fpga, sizeof m_fpga);
     m_calibrationMode = false;
+    m_resultCurrent = false;
     m_measCounter = m_packetCounter = 0;
     m_pendingMeasurements = 0;
     m_lastMeasurement = seconds();
@@ -120,19 +121,26 @@ double ScannerState::samplingRate() const
     return m_params.udpFrequency;
 }
 
-void ScannerState::countMeasurement()
+bool ScannerState::countMeasurement(bool triggered)
 {
+    ++m_packetCounter;
     const double now = seconds();
+    double taken = 1;   // under external measurement synchronisation every request triggers one
     if (!m_params.externalMeasurementSync) {
         const double rate = std::min(MaxMeasurementRate, 1e6 / (m_params.exposureTime + 100.0));
         m_pendingMeasurements += (now - m_lastMeasurement) * rate;
+        // Never more than 4000 at once, so that the step stays unambiguous for a 16-bit reader.
+        taken = std::min(std::floor(m_pendingMeasurements), 4000.0);
+        if (taken < 1 && m_resultCurrent && !triggered) {
+            m_lastMeasurement = now;
+            return false;
+        }
+        taken = std::max(taken, 1.0);
+        m_pendingMeasurements = std::max(0.0, m_pendingMeasurements - taken);
     }
     m_lastMeasurement = now;
-    // Never more than 4000 at once, so that the counter step stays unambiguous for a 16-bit reader.
-    const double taken = std::clamp(std::floor(m_pendingMeasurements), 1.0, 4000.0);
-    m_pendingMeasurements = std::max(0.0, m_pendingMeasurements - taken);
     m_measCounter = uint16_t(m_measCounter + uint16_t(taken));
-    ++m_packetCounter;
+    return true;
 }
 
 void ScannerState::measure(int rays)
@@ -146,9 +154,14 @@ void ScannerState::measure(int rays)
     m_params.exposureTime = uint16_t(std::clamp(m_params.exposureTime * factor, 10.0, 3600.0));
 }
 
-const uint8_t* ScannerState::nextResult()
+const uint8_t* ScannerState::nextResult(bool triggered)
 {
-    countMeasurement();
+    if (!countMeasurement(triggered)) {
+        // Faster than the camera: the last measurement goes out again in a new packet.
+        std::memcpy(m_result.data() + 2, &m_packetCounter, sizeof m_packetCounter);
+        return m_result.data();
+    }
+    m_resultCurrent = true;
     if (m_model == Model::LS71) {
         measure(1024);
         m_camera.writeLS71(m_measCounter, m_packetCounter, LS71DiscreteValue, reinterpret_cast<LS71RawResult*>(m_result.data()));
@@ -180,6 +193,7 @@ Reply ScannerState::handle(uint16_t command, const uint8_t* payload, uint32_t si
         if (block.size != sizeof block)
             return {StatusBadRequest, nullptr, 0};
         m_params = block;
+        m_resultCurrent = false;
         return ok();
     }
     case CmdFlushParams:
@@ -187,14 +201,14 @@ Reply ScannerState::handle(uint16_t command, const uint8_t* payload, uint32_t si
     case CmdGetResult:
         return ok(nextResult(), resultSize());
     case CmdGetImage:
-        countMeasurement();
+        countMeasurement(true);
         measure(ImageWidth);
         m_camera.writeImage(m_frameNumber++, m_image.data());
         return ok(m_image.data(), ImageSize);
     case CmdGetPixels:
         if (!m_calibrationMode)
             return {StatusRefused, nullptr, 0};
-        countMeasurement();
+        countMeasurement(true);
         measure(ImageWidth);
         m_camera.writePixels(m_measCounter, m_packetCounter, uint32_t(seconds() * 1000), m_pixels.data());
         return ok(m_pixels.data(), PixelLineSize);
@@ -220,6 +234,7 @@ Reply ScannerState::handle(uint16_t command, const uint8_t* payload, uint32_t si
         return ok(m_fpga, sizeof m_fpga);
     case CmdWriteFpga:
         std::memcpy(m_fpga, payload, sizeof m_fpga);
+        m_resultCurrent = false;
         return ok();
     case CmdFlushFpga:
         return flushFpga(modeOf(payload));
@@ -254,6 +269,7 @@ Reply ScannerState::flushFactory(uint32_t mode)
     } else {
         m_flash.config = m_flash.defaults = m_flash.factory;
         m_params = m_flash.factory;
+        m_resultCurrent = false;
     }
     return storeFlash();
 }
@@ -262,8 +278,10 @@ Reply ScannerState::flushFpga(uint32_t mode)
 {
     if (mode > 1)
         return {StatusBadRequest, nullptr, 0};
-    if (mode == 1)
+    if (mode == 1) {
         std::memset(m_fpga, 128, sizeof m_fpga);
+        m_resultCurrent = false;
+    }
     std::memcpy(m_flash.fpga, m_fpga, sizeof m_fpga);
     return storeFlash();
 }

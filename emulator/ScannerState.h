@@ -33,8 +33,10 @@ public:
 
     Reply handle(uint16_t command, const uint8_t* payload, uint32_t size, bool refuseWrites, Action* action);
 
-    // A new measurement as a raw result of the model (ProfileBufferSize bytes).
-    const uint8_t* nextResult();
+    // The next result as a raw block of the model (ProfileBufferSize bytes): a new measurement
+    // if the camera took one since the last result or `triggered` asks for one, else the last
+    // measurement again in a new packet.
+    const uint8_t* nextResult(bool triggered = false);
     uint32_t resultSize() const { return m_description.rawSize; }
 
     // Results per second pushed over UDP: 0 when internal sampling is off.
@@ -55,8 +57,9 @@ private:
     Reply storeFlash();
     bool isLS74() const { return m_model != Model::LS71; }
     double seconds() const;
-    // Advances the measurement counter by the measurements taken since the last result.
-    void countMeasurement();
+    // Advances the measurement counter by the measurements the camera took since the last
+    // result; false when it took none, so that the last measurement is sent again.
+    bool countMeasurement(bool triggered);
     void measure(int rays);
 
     Model m_model;
@@ -73,6 +76,7 @@ private:
     std::chrono::steady_clock::time_point m_start;
     double m_lastMeasurement = 0;
     double m_pendingMeasurements = 0;
+    bool m_resultCurrent = false;   // m_result holds a measurement under the working parameters
     uint16_t m_measCounter = 0;
     uint16_t m_packetCounter = 0;
     uint32_t m_frameNumber = 0;

@@ -19,36 +19,37 @@ double Scene::width(double z) const
     return m_xSMR + (m_xEMR - m_xSMR) * z / m_rangeZ;
 }
 
-double Scene::surface(double x, double t, float* reflectivity) const
+double Scene::surface(double x, const Layout& layout, float* reflectivity) const
 {
     const double belt = m_rangeZ * (0.75 + 0.05 * x / m_xEMR);
-    const double objectCentre = 0.3 * m_xEMR * std::sin(2 * Pi * t / 6.0);
     const double objectRadius = 0.12 * m_xEMR;
-    const double u = (x - objectCentre) / objectRadius;
+    const double u = (x - layout.objectCentre) / objectRadius;
     if (u > -1 && u < 1) {
         *reflectivity = 1.0f;
         return belt - 0.35 * m_rangeZ * std::sqrt(1 - u * u);
     }
-    const double ridgeCentre = -0.35 * m_xEMR * std::sin(2 * Pi * t / 9.0 + 1.0);
-    if (std::fabs(x - ridgeCentre) < 0.025 * m_xEMR) {
+    if (std::fabs(x - layout.ridgeCentre) < 0.025 * m_xEMR) {
         *reflectivity = 0.8f;
         return belt - 0.1 * m_rangeZ;
     }
-    *reflectivity = float(0.55 + 0.15 * std::sin(x * 0.3));
+    // Stripes on the belt, 10 mm apart: a triangle wave between 0.4 and 0.7.
+    const double phase = std::fabs(x * 0.1 - std::floor(x * 0.1) - 0.5);
+    *reflectivity = float(0.4 + 0.6 * phase);
     return belt;
 }
 
 void Scene::sample(double t, int count, SurfacePoint* out)
 {
+    const Layout layout{0.3 * m_xEMR * std::sin(2 * Pi * t / 6.0), -0.35 * m_xEMR * std::sin(2 * Pi * t / 9.0 + 1.0)};
     const double beltWidth = width(0.75 * m_rangeZ);
     const double noise = 0.0008 * m_rangeZ;
     for (int i = 0; i < count; ++i) {
         const double u = (i + 0.5) / count - 0.5;
         float reflectivity;
         // The ray's X depends on the depth it hits; one refinement step is close enough.
-        double z = surface(u * beltWidth, t, &reflectivity);
+        double z = surface(u * beltWidth, layout, &reflectivity);
         const double x = u * width(z);
-        z = surface(x, t, &reflectivity) + noise * m_random.normal();
+        z = surface(x, layout, &reflectivity) + noise * m_random.normal();
         if (m_random.uniform() < SpikeShare)
             z += (m_random.uniform() < 0.5 ? -1 : 1) * m_rangeZ * (0.05 + 0.15 * m_random.uniform());
         SurfacePoint& p = out[i];

@@ -47,7 +47,11 @@ public:
     void sample(double t, int count, SurfacePoint* out);
 
 private:
-    double surface(double x, double t, float* reflectivity) const;
+    struct Layout {
+        double objectCentre;
+        double ridgeCentre;
+    };
+    double surface(double x, const Layout& layout, float* reflectivity) const;
     double width(double z) const;
 
     double m_rangeZ;
