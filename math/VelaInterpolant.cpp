@@ -32,6 +32,7 @@ void VelaInterpolant::clear()
     m_coefficients.clear();
     m_count = 0;
     m_type = -1;
+    m_orderedKnots = false;
 }
 
 int VelaInterpolant::buildFromPointCloud(const VelaPointCloud<VelaPointXY>& cloud, _VelaInterpolantType_ type)
@@ -118,13 +119,18 @@ int VelaInterpolant::buildAkimaSpline(const VelaPointCloud<VelaPointXY>& sorted)
     }
     m_count = n;
     m_type = InterpolantAkima;
+    // The sort leaves a NaN x where it was; without one the knots ascend.
+    m_orderedKnots = std::none_of(m_knots.begin(), m_knots.end(), [](float x) { return std::isnan(x); });
     return n;
 }
 
-float VelaInterpolant::calcY(float x) const
+bool VelaInterpolant::covers(float x) const
 {
-    if (m_type != InterpolantAkima || m_count < 1 || !(x >= m_knots[0] && x <= m_knots[m_count - 1]))
-        return velaNaN;
+    return m_type == InterpolantAkima && m_count > 0 && x >= m_knots[0] && x <= m_knots[m_count - 1];
+}
+
+int VelaInterpolant::bisect(float x) const
+{
     int lo = 0;
     int hi = m_count;
     while (lo != hi - 1) {
@@ -134,9 +140,19 @@ float VelaInterpolant::calcY(float x) const
         else
             lo = mid;
     }
-    const float* c = &m_coefficients[4 * std::size_t(lo)];
-    const float u = x - m_knots[lo];
+    return lo;
+}
+
+float VelaInterpolant::evaluate(int segment, float x) const
+{
+    const float* c = &m_coefficients[4 * std::size_t(segment)];
+    const float u = x - m_knots[segment];
     return ((c[3] * u + c[2]) * u + c[1]) * u + c[0];
+}
+
+float VelaInterpolant::calcY(float x) const
+{
+    return covers(x) ? evaluate(bisect(x), x) : velaNaN;
 }
 
 int VelaInterpolant::generatePointCloud(VelaPointCloud<VelaPointXY>& out, float step, float from, float to) const
@@ -151,10 +167,21 @@ int VelaInterpolant::generatePointCloud(VelaPointCloud<VelaPointXY>& out, float 
     const float end = std::isnan(to) ? last : std::min(to, last);
     if (std::isnan(start) || std::isnan(end))
         return 0;
+    int segment = 0;
     for (float x = start;;) {
-        const float y = calcY(x);
-        if (!std::isnan(y))
-            out.points.append(VelaPointXY(x, y));
+        if (covers(x)) {
+            // x only grows, so over ordered knots its segment only moves forward: walking
+            // finds the segment the bisection would, without a search per sample.
+            if (m_orderedKnots) {
+                while (segment < m_count - 2 && m_knots[segment + 1] < x)
+                    ++segment;
+            } else {
+                segment = bisect(x);
+            }
+            const float y = evaluate(segment, x);
+            if (!std::isnan(y))
+                out.points.append(VelaPointXY(x, y));
+        }
         const float next = x + step;
         // A step below the resolution of x would never reach the end.
         if (next >= end || next == x)

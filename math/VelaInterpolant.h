@@ -40,12 +40,16 @@ public:
 
 private:
     int buildAkimaSpline(const VelaPointCloud<VelaPointXY>& sorted);
+    bool covers(float x) const;
+    int bisect(float x) const;
+    float evaluate(int segment, float x) const;
     static float diff3p(float x, float x0, float y0, float x1, float y1, float x2, float y2);
 
     std::vector<float> m_knots;
     std::vector<float> m_coefficients; // c0, c1, c2, c3 of the cubic starting at each knot
     int m_count = 0;
     int m_type = -1;
+    bool m_orderedKnots = false;
 };
 
 } // namespace VelaMath

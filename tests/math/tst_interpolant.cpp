@@ -262,6 +262,37 @@ private slots:
         }
     }
 
+    void samplesAgreeWithCalcY_data()
+    {
+        QTest::addColumn<std::vector<double>>("xs");
+        QTest::addColumn<float>("from");
+
+        std::vector<double> uneven;
+        for (int i = 0; i < 200; ++i)
+            uneven.push_back(i * 0.3 + 0.2 * std::sin(i * 1.7));
+        QTest::newRow("uneven knots") << uneven << NaN;
+        QTest::newRow("starting deep inside") << uneven << 41.3f;
+        QTest::newRow("repeated knot") << std::vector<double>{0, 1, 2, 2, 3, 4, 5} << NaN;
+        // A NaN x stays where it is in the sorted copy.
+        QTest::newRow("NaN knot") << std::vector<double>{0, 1, 2, double(NaN), 3, 4, 5} << NaN;
+    }
+
+    void samplesAgreeWithCalcY()
+    {
+        QFETCH(std::vector<double>, xs);
+        QFETCH(float, from);
+
+        std::vector<double> ys;
+        for (std::size_t i = 0; i < xs.size(); ++i)
+            ys.push_back(std::cos(double(i)) * 3);
+        const VelaInterpolant ip(cloudOf(xs, ys), InterpolantAkima);
+        VelaPointCloud<VelaPointXY> out;
+        const int n = ip.generatePointCloud(out, 0.0173f, from, NaN);
+        QVERIFY(n > 0);
+        for (const VelaPointXY& p : out.points)
+            QVERIFY(sameBits(p.y, ip.calcY(p.x)));
+    }
+
     void samplingRefusesBadStep_data()
     {
         QTest::addColumn<float>("step");
