@@ -255,7 +255,7 @@ void Scanner::perform(Action action)
 void Scanner::acceptControl()
 {
     for (;;) {
-        VelaNet::Fd fd(::accept4(m_controlListener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        VelaNet::Fd fd = VelaNet::acceptTcp(m_controlListener.get());
         if (!fd.valid())
             return;
         m_clients.push_back(Client{std::move(fd), {}});
@@ -265,7 +265,7 @@ void Scanner::acceptControl()
 void Scanner::acceptData()
 {
     for (;;) {
-        VelaNet::Fd fd(::accept4(m_dataListener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        VelaNet::Fd fd = VelaNet::acceptTcp(m_dataListener.get());
         if (!fd.valid())
             return;
         DataClient client;

@@ -60,6 +60,8 @@ bool waitWritable(int fd, int timeoutMs);
 
 Fd connectTcp(const sockaddr_in& to, const Deadline& deadline);
 Fd listenTcp(const sockaddr_in& at);
+// Accepts one waiting connection (non-blocking, no Nagle delay); invalid when none waits.
+Fd acceptTcp(int listener);
 Fd bindUdp(const sockaddr_in& at);
 uint16_t localPort(int fd);
 
