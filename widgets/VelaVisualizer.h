@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include <QHash>
+#include <QImage>
 #include <QPoint>
 #include <QPointer>
 #include <QPolygon>
@@ -141,6 +143,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A grid label drawn once into an image; offset leads from the text's baseline start to
+    // the image's corner. Drawing rotated text directly costs several microseconds a label.
+    struct LabelImage {
+        QImage image;
+        QPoint offset;
+    };
+    static constexpr int kMaxLabelImages = 512;
+
+    const LabelImage& labelImage(const QString& text, bool upwards);
+    // Label in the frame colour with its baseline starting at (x, y), reading upwards or across.
+    void drawLabel(QPainter& painter, int x, int y, bool upwards, const QString& text);
     int areaWidth() const { return W - marginL - marginR; }
     int areaHeight() const { return H - marginT - marginB; }
     bool viewIsSet() const { return xMin != xMax; }
@@ -190,4 +203,6 @@ private:
     bool blanked = false;
 
     QPolygon screenPoints; // reused for every profile drawn
+    QHash<QString, LabelImage> labelImages;
+    qreal labelRatio = 1.0; // device pixel ratio the label images were made for
 };

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include <QFontMetrics>
 #include <QPainter>
 
 namespace {
@@ -114,10 +115,14 @@ void VelaVisualizer::drawScale(QPainter& painter)
     double step;
     int interval;
     gridSpacing(s, step, interval);
-    painter.setFont(QFont(QStringLiteral("serif"), 8));
-    const QColor frame = QColor::fromRgba(frameColor);
+    if (labelRatio != painter.device()->devicePixelRatio()) {
+        labelRatio = painter.device()->devicePixelRatio();
+        labelImages.clear();
+    }
 
     // Whole values get the brighter line; the label text is the value at the column.
+    // Lines are one-pixel rectangles: the raster engine fills those in one go, while a
+    // vertical line is blended row by row.
     const auto lineColorAndLabel = [&](double v, QString& label) {
         if (v - std::floor(v) >= step / 2) {
             label = QString::asprintf("%.1f", v);
@@ -128,18 +133,14 @@ void VelaVisualizer::drawScale(QPainter& painter)
     };
     const auto drawColumn = [&](int i, double v) {
         QString label;
-        painter.setPen(lineColorAndLabel(v, label));
-        painter.drawLine(marginL + i, marginT, marginL + i, marginT + areaH - 1);
-        painter.setPen(frame);
-        drawRotatedText(painter, marginL + i + 3, H, 270, label);
+        painter.fillRect(QRect(marginL + i, marginT, 1, areaH), lineColorAndLabel(v, label));
+        drawLabel(painter, marginL + i + 3, H, true, label);
     };
     const auto drawRow = [&](int i, double v) {
         QString label;
         const int y = marginT + areaH - i;
-        painter.setPen(lineColorAndLabel(v, label));
-        painter.drawLine(marginL, y, marginL + areaW, y);
-        painter.setPen(frame);
-        painter.drawText(0, y + 3, label);
+        painter.fillRect(QRect(marginL, y, areaW + 1, 1), lineColorAndLabel(v, label));
+        drawLabel(painter, 0, y + 3, false, label);
     };
 
     // Columns walk outwards from world x = 0 in both directions, so labels are anchored there.
@@ -157,6 +158,44 @@ void VelaVisualizer::drawScale(QPainter& painter)
     walkGrid(
         1, areaH - 1, step, interval, [&](int i) { return yMin - (offY - marginT) * s + i * s; },
         [&](double v, double) { return v < cyLow || v > cyHigh; }, drawRow);
+}
+
+const VelaVisualizer::LabelImage& VelaVisualizer::labelImage(const QString& text, bool upwards)
+{
+    const QString key = upwards ? text + QLatin1Char('^') : text;
+    auto it = labelImages.constFind(key);
+    if (it != labelImages.cend())
+        return *it;
+    if (labelImages.size() >= kMaxLabelImages)
+        labelImages.clear();
+
+    const QFont font(QStringLiteral("serif"), 8);
+    const QFontMetrics metrics(font);
+    const int advance = metrics.horizontalAdvance(text), ascent = metrics.ascent(), height = metrics.height();
+    const QSize size = upwards ? QSize(height, advance) : QSize(advance, height);
+    LabelImage label;
+    label.image = QImage(size * labelRatio, QImage::Format_ARGB32_Premultiplied);
+    label.image.setDevicePixelRatio(labelRatio);
+    label.image.fill(Qt::transparent);
+    QPainter painter(&label.image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(font);
+    painter.setPen(QColor::fromRgba(frameColor));
+    // The offset places the baseline start of the text at the point the label is drawn at.
+    if (upwards) {
+        drawRotatedText(painter, ascent, advance, 270, text);
+        label.offset = QPoint(-ascent, -advance);
+    } else {
+        painter.drawText(0, ascent, text);
+        label.offset = QPoint(0, -ascent);
+    }
+    return *labelImages.insert(key, label);
+}
+
+void VelaVisualizer::drawLabel(QPainter& painter, int x, int y, bool upwards, const QString& text)
+{
+    const LabelImage& label = labelImage(text, upwards);
+    painter.drawImage(QPoint(x, y) + label.offset, label.image);
 }
 
 QRect VelaVisualizer::buttonRect(const VelaOnscreenButton& button) const
@@ -308,20 +347,24 @@ void VelaVisualizer::drawProfilePoints(QPainter& painter, const VelaProfileData&
 
 void VelaVisualizer::drawProfileLines(QPainter& painter, const VelaProfileData& data)
 {
-    // A point without a value breaks the polyline instead of joining it to a far-off pixel.
+    // Separate segments, not a polyline: the raster engine draws thick segments directly but
+    // strokes a thick polyline into a path first, several times slower. A point without a
+    // value leaves out its two segments instead of joining a far-off pixel.
     screenPoints.clear();
-    const auto flush = [&] {
-        if (screenPoints.size() > 1)
-            painter.drawPolyline(screenPoints);
-        screenPoints.clear();
-    };
+    bool havePrevious = false;
+    QPoint previous;
     for (const VelaMath::VelaPointXY& p : data.profile.points) {
-        if (isFinite(p))
-            screenPoints.append(pointToScreen(QPointF(p.x, p.y)));
-        else
-            flush();
+        if (!isFinite(p)) {
+            havePrevious = false;
+            continue;
+        }
+        const QPoint sp = pointToScreen(QPointF(p.x, p.y));
+        if (havePrevious)
+            screenPoints << previous << sp;
+        previous = sp;
+        havePrevious = true;
     }
-    flush();
+    painter.drawLines(screenPoints.constData(), int(screenPoints.size() / 2));
 }
 
 void VelaVisualizer::drawGradient(QPainter& painter, const VelaProfileData& data)
