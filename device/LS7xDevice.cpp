@@ -72,18 +72,12 @@ int LS7xDevice::FlushParams(int area)
 
 int LS7xDevice::Reboot()
 {
-    if (!d->exchange(CmdReboot, nullptr, 0, nullptr, 0))
-        return 0;
-    d->dropControl();
-    return 1;
+    return d->exchangeUntilClosed(CmdReboot) ? 1 : 0;
 }
 
 int LS7xDevice::PowerOff()
 {
-    if (!d->exchange(CmdPowerOff, nullptr, 0, nullptr, 0))
-        return 0;
-    d->dropControl();
-    return 1;
+    return d->exchangeUntilClosed(CmdPowerOff) ? 1 : 0;
 }
 
 int LS7xDevice::UpgradeFirmware(const char* path)

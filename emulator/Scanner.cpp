@@ -104,13 +104,14 @@ bool Scanner::bringUp(std::string* error)
 
 void Scanner::goDown()
 {
-    m_clients.clear();
-    m_dataClients.clear();
+    // Offline and deaf first; a client that sees its connection close finds the sensor gone.
+    m_online = false;
+    publish();
     m_controlListener.reset();
     m_dataListener.reset();
     m_udp.reset();
-    m_online = false;
-    publish();
+    m_clients.clear();
+    m_dataClients.clear();
 }
 
 void Scanner::publish()

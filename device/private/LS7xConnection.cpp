@@ -106,12 +106,19 @@ bool LS7xConnection::sendMode(uint16_t command, int mode)
     return mode >= 0 && mode <= 1 && exchange(command, &value, sizeof value, nullptr, 0);
 }
 
-void LS7xConnection::dropControl()
+bool LS7xConnection::exchangeUntilClosed(uint16_t command)
 {
     std::lock_guard<std::mutex> lock(m_controlMutex);
+    const VelaNet::Deadline deadline(DefaultTimeoutMs);
+    bool ok = ensureControl(deadline) && transfer(command, nullptr, 0, nullptr, 0, deadline);
+    if (ok) {
+        char byte;
+        ok = VelaNet::waitReadable(m_control.get(), deadline.remainingMs())
+            && ::recv(m_control.get(), &byte, 1, 0) == 0;
+    }
     m_control.reset();
+    return ok;
 }
-
 bool LS7xConnection::udpOpen(uint16_t port, const char* address)
 {
     std::lock_guard<std::mutex> lock(m_udpMutex);

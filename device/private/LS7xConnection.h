@@ -42,9 +42,9 @@ public:
 
     bool connect();
     void disconnect();
-    // Closes the link after a command that makes the sensor close it (reboot, power off);
-    // the next exchange opens a new one.
-    void dropControl();
+    // A command after which the sensor goes away (reboot, power off): true once it has
+    // accepted it and closed the link, so that the caller knows the sensor is down.
+    bool exchangeUntilClosed(uint16_t command);
     // One request and its answer, which must carry StatusOk and exactly answerSize bytes
     // (read and thrown away when answer is null). Without Connect the exchange opens a connection of its own and closes it afterwards.
     bool exchange(uint16_t command, const void* request, uint32_t requestSize,
