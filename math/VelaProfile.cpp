@@ -86,7 +86,8 @@ void VelaProfile::copyFromXYPointsBuffer(const float* buffer, quint16 count)
 {
     if (count == 0)
         return;
-    points.reserve(points.size() + count);
+    if (points.isEmpty()) // the usual fill of a cleared profile; appends grow geometrically
+        points.reserve(count);
     // Received records carry the pairs at odd offsets: copy bytes, never dereference.
     const char* bytes = reinterpret_cast<const char*>(buffer);
     for (int i = 0; i < count; ++i) {

@@ -126,17 +126,14 @@ class TestPointCloud : public QObject
     Q_OBJECT
 
 private slots:
-    void pointsStartUndefined();
-    void pointDistances();
+    void pointsAndDistances();
 
     void copyTakesPointsAndRangeButNotTheZIndex();
     void appendMergesTheRange_data();
     void appendMergesTheRange();
-    void clearKeepsTheZIndex();
 
     void calcRangeSkipsNaNAndEmptyIsUndefined();
     void centreAndAverages();
-    void centreUsesAStoredRange();
     void indexOfFirstEqualCoordinate();
     void rangeIndices_data();
     void rangeIndices();
@@ -149,8 +146,6 @@ private slots:
     void removeIndecesInvalidatesZIndexOnlyWhenCounted();
     void shiftAndResize();
 
-    void sortCases_data();
-    void sortCases();
     void sortMatchesBubbleSortWithNaN();
     void sort3DByZThenXWithinRuns();
     void sort3DWithoutZOrderSortsByX();
@@ -173,19 +168,13 @@ private slots:
     void truncatedRecordsKeepCompletePoints();
 };
 
-void TestPointCloud::pointsStartUndefined()
+void TestPointCloud::pointsAndDistances()
 {
     QVERIFY(VelaPointXY().isNull());
     QVERIFY(!VelaPointXY(0, 0).isNull());
     QVERIFY(VelaPointXY(1, NaN).isNull());
-    QVERIFY(VelaPointXY(NaN, 1).isNull());
-    QVERIFY(std::isnan(VelaPointXYZ().z));
+    QVERIFY(std::isnan(VelaPointXYZRGB().z));
     QCOMPARE(VelaPointXYZRGB().rgb, quint32(0));
-    QVERIFY(std::isnan(VelaPointXYZRGB().x));
-}
-
-void TestPointCloud::pointDistances()
-{
     QCOMPARE(VelaPointXY(0, 0).calcDistance(VelaPointXY(3, 4)), 5.0f);
     QCOMPARE(VelaPointXY::calcDistance(VelaPointXY(1, 1), VelaPointXY(4, 5)), 5.0f);
     QVERIFY(std::isnan(VelaPointXY(NaN, 0).calcDistance(VelaPointXY(1, 1))));
@@ -221,6 +210,11 @@ void TestPointCloud::copyTakesPointsAndRangeButNotTheZIndex()
 
     QList<Cloud2> list{numbered(3), numbered(5)}; // lives in lists
     QCOMPARE(list[1].size(), 5);
+
+    a.clear(); // keeps the z index
+    QVERIFY(a.isEmpty() && std::isnan(a.minX) && std::isnan(a.maxZ));
+    QCOMPARE(a.zIndexValid, 1);
+    QCOMPARE(a.zIndex.size(), 1);
 }
 
 void TestPointCloud::appendMergesTheRange_data()
@@ -264,19 +258,6 @@ void TestPointCloud::appendMergesTheRange()
     for (float v : {own.maxX, own.maxY, own.maxZ})
         QCOMPARE(v, mergedMax);
     QCOMPARE(own.zIndexValid, 0);
-}
-
-void TestPointCloud::clearKeepsTheZIndex()
-{
-    Cloud3 c;
-    c.points = {VelaPointXYZ(1, 1, 1)};
-    c.calcRange();
-    c.buildZIndex();
-    c.clear();
-    QVERIFY(c.isEmpty());
-    QVERIFY(std::isnan(c.minX) && std::isnan(c.maxZ));
-    QCOMPARE(c.zIndexValid, 1);
-    QCOMPARE(c.zIndex.size(), 1);
 }
 
 void TestPointCloud::calcRangeSkipsNaNAndEmptyIsUndefined()
@@ -323,24 +304,16 @@ void TestPointCloud::centreAndAverages()
     QVERIFY(c.caclCenterMassPoint(mass));
     QVERIFY(same(mass, VelaPointXY(3, 2)));
 
+    c.minX = 10; // a defined range is trusted as it stands
+    c.maxX = 20;
+    QVERIFY(c.calcCenterPoint(centre));
+    QVERIFY(same(centre, VelaPointXY(15, 3)));
+
     Cloud3 c3;
     c3.points = {VelaPointXYZ(0, 0, 2), VelaPointXYZ(2, 4, 6)};
     VelaPointXYZ centre3;
     QVERIFY(c3.calcCenterPoint(centre3));
     QVERIFY(same(centre3, VelaPointXYZ(1, 2, 4)));
-}
-
-void TestPointCloud::centreUsesAStoredRange()
-{
-    // A defined range is trusted as it stands; the centre follows it, not the points.
-    Cloud2 c = cloudOf({{0, 0}, {2, 2}});
-    c.minX = 10;
-    c.maxX = 20;
-    c.minY = 0;
-    c.maxY = 4;
-    VelaPointXY centre;
-    QVERIFY(c.calcCenterPoint(centre));
-    QVERIFY(same(centre, VelaPointXY(15, 2)));
 }
 
 void TestPointCloud::indexOfFirstEqualCoordinate()
@@ -492,54 +465,15 @@ void TestPointCloud::shiftAndResize()
     QVERIFY(same(c3.points[0], VelaPointXYZ(1, 1, 3)));
 }
 
-void TestPointCloud::sortCases_data()
-{
-    QTest::addColumn<QList<float>>("xs");
-    QTest::addColumn<int>("order");
-    QTest::addColumn<QList<float>>("sortedX");
-    QTest::addColumn<QList<float>>("sortedY"); // y = input position, shows stability
-    QTest::newRow("ascending") << QList<float>{3, 1, 2} << int(SortAscending) << QList<float>{1, 2, 3}
-                               << QList<float>{1, 2, 0};
-    QTest::newRow("descending") << QList<float>{1, 3, 2} << int(SortDescending) << QList<float>{3, 2, 1}
-                                << QList<float>{1, 2, 0};
-    QTest::newRow("none sorts descending") << QList<float>{1, 3, 2} << int(SortNone)
-                                           << QList<float>{3, 2, 1} << QList<float>{1, 2, 0};
-    QTest::newRow("other value sorts descending") << QList<float>{1, 3, 2} << 7 << QList<float>{3, 2, 1}
-                                                  << QList<float>{1, 2, 0};
-    QTest::newRow("stable ascending") << QList<float>{2, 1, 2, 1} << int(SortAscending)
-                                      << QList<float>{1, 1, 2, 2} << QList<float>{1, 3, 0, 2};
-    QTest::newRow("stable descending") << QList<float>{1, 2, 1, 2} << int(SortDescending)
-                                       << QList<float>{2, 2, 1, 1} << QList<float>{1, 3, 0, 2};
-    QTest::newRow("reversed with ties stays stable") << QList<float>{3, 2, 2, 1} << int(SortAscending)
-                                                     << QList<float>{1, 2, 2, 3} << QList<float>{3, 1, 2, 0};
-    QTest::newRow("NaN is a barrier") << QList<float>{5, 4, NaN, 2, 1} << int(SortAscending)
-                                      << QList<float>{4, 5, NaN, 1, 2} << QList<float>{1, 0, 2, 4, 3};
-    QTest::newRow("NaN at the ends") << QList<float>{NaN, 2, 1, NaN} << int(SortAscending)
-                                     << QList<float>{NaN, 1, 2, NaN} << QList<float>{0, 2, 1, 3};
-}
-
-void TestPointCloud::sortCases()
-{
-    QFETCH(QList<float>, xs);
-    QFETCH(int, order);
-    QFETCH(QList<float>, sortedX);
-    QFETCH(QList<float>, sortedY);
-    Cloud2 c;
-    for (int i = 0; i < xs.size(); ++i)
-        c.points.append(VelaPointXY(xs[i], float(i)));
-    c.sort(VelaSortOrder(order), SortNone);
-    for (int i = 0; i < c.size(); ++i) {
-        QCOMPARE(c.points[i].x, sortedX[i]);
-        QCOMPARE(c.points[i].y, sortedY[i]);
-    }
-}
-
 void TestPointCloud::sortMatchesBubbleSortWithNaN()
 {
     QRandomGenerator rng(1234);
     const auto byX = [](const auto& p) { return p.x; };
+    // Every order other than ascending sorts descending.
+    const VelaSortOrder orders[] = {SortAscending, SortDescending, SortNone, VelaSortOrder(7)};
     for (int round = 0; round < 400; ++round) {
-        const bool ascending = round % 2 == 0;
+        const VelaSortOrder order = orders[round % 4];
+        const bool ascending = order == SortAscending;
         Cloud2 c;
         Cloud3 c3;
         const int n = rng.bounded(60);
@@ -552,7 +486,6 @@ void TestPointCloud::sortMatchesBubbleSortWithNaN()
         QList<VelaPointXYZ> expected3 = c3.points;
         bubbleSort(expected, byX, ascending);
         bubbleSort(expected3, byX, ascending);
-        const VelaSortOrder order = ascending ? SortAscending : SortDescending;
         c.sort(order, SortAscending);
         c3.sort(order, SortNone);
         QVERIFY2(samePoints(c.points, expected), qPrintable(QString("round %1").arg(round)));

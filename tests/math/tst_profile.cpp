@@ -59,24 +59,21 @@ class TestProfile : public QObject
 
 private slots:
     void buildFromBuffers();
-    void copiesAreIndependentValues();
 
     void rangeAsBoundsAndIndices();
     void rangeTiesKeepTheFirstPoint();
     void rangePassesOverUndefinedPoints();
     void rangeAsRectangleIsYUp();
-    void rangeOfEmptyProfile();
+    void rangeOfEmptyProfileAndCentre();
 
     void trims_data();
     void trims();
 
     void toPolar_data();
     void toPolar();
-    void polarRoundTrip();
     void rotations();
     void rotateFixedAboutOwnPoint();
 
-    void centre();
     void correlation_data();
     void correlation();
     void findZeros_data();
@@ -111,21 +108,6 @@ void TestProfile::buildFromBuffers()
     QVERIFY(same(p.points[1], VelaPointXY(3, 4)));
     QVERIFY(same(p.points[2], VelaPointXY(5, 6)));
     QVERIFY(std::isnan(p.minX)); // the range is not updated
-}
-
-void TestProfile::copiesAreIndependentValues()
-{
-    VelaProfile a = profileOf({{1, 1}, {2, 2}});
-    a.calcRange();
-    VelaProfile b(a);
-    b.points[0].x = 9;
-    QCOMPARE(a.points[0].x, 1.0f);
-    QCOMPARE(b.maxX, 2.0f);
-    VelaProfile c;
-    c = b;
-    QCOMPARE(c.points[0].x, 9.0f);
-    QList<VelaProfile> list{a, b};
-    QCOMPARE(list[1].points[0].x, 9.0f);
 }
 
 void TestProfile::rangeAsBoundsAndIndices()
@@ -191,7 +173,7 @@ void TestProfile::rangeAsRectangleIsYUp()
     QCOMPARE(indices[3], 1);
 }
 
-void TestProfile::rangeOfEmptyProfile()
+void TestProfile::rangeOfEmptyProfileAndCentre()
 {
     VelaProfile p;
     float x0 = 11, y0 = 12, x1 = 13, y1 = 14;
@@ -207,6 +189,9 @@ void TestProfile::rangeOfEmptyProfile()
     QCOMPARE(p.minX, 5.0f);
     QVERIFY(std::isnan(p.calcCenterX()));
     QVERIFY(std::isnan(p.calcCenterY()));
+    p = profileOf({{-2, 4}, {6, 10}, {0, 0}});
+    QCOMPARE(p.calcCenterX(), 2.0f);
+    QCOMPARE(p.calcCenterY(), 5.0f);
 }
 
 void TestProfile::trims_data()
@@ -280,19 +265,6 @@ void TestProfile::toPolar()
     QVERIFY(p.points[0].y >= 0.0f && p.points[0].y < 360.0f);
 }
 
-void TestProfile::polarRoundTrip()
-{
-    QRandomGenerator rng(7);
-    VelaProfile p;
-    for (int i = 0; i < 200; ++i)
-        p.points.append(VelaPointXY(float(rng.bounded(200.0) - 100), float(rng.bounded(200.0) - 100)));
-    VelaProfile back(p);
-    back.toPolar();
-    back.toEvklid();
-    for (int i = 0; i < p.size(); ++i)
-        QVERIFY(near(back.points[i], p.points[i], 1e-3f));
-}
-
 void TestProfile::rotations()
 {
     VelaProfile p = profileOf({{1, 0}});
@@ -327,13 +299,6 @@ void TestProfile::rotateFixedAboutOwnPoint()
     p.rotateFixed(180, p.points[0]);
     QVERIFY(near(p.points[0], VelaPointXY(1, 1), 1e-5f));
     QVERIFY(near(p.points[1], VelaPointXY(0, 1), 1e-5f));
-}
-
-void TestProfile::centre()
-{
-    VelaProfile p = profileOf({{-2, 4}, {6, 10}, {0, 0}});
-    QCOMPARE(p.calcCenterX(), 2.0f);
-    QCOMPARE(p.calcCenterY(), 5.0f);
 }
 
 void TestProfile::correlation_data()
