@@ -81,10 +81,12 @@ public:
     int trim(float minX, float maxX, float minY, float maxY, float minZ, float maxZ); // 3-D
     int removePointsByYLevel(float level, bool above); // 3-D
 
-    // Binary cloud record: marker byte, point count, little-endian float records.
+    // Binary cloud record: marker byte, point count, little-endian float records. A 2-D cloud
+    // of more than 65535 points does not fit its 16-bit count: false, and nothing is written.
     bool writeToFile(QFile& f) const;
     bool writeToFile(const QString& path) const;
-    // -1 on any failure, with the file rewound to where the read began.
+    // -1 on any failure, with the file rewound to where the read began; the complete points
+    // read before a short record stay. The count is never trusted for an allocation.
     int readFromFile(QFile& f);
     int readFromFile(const QString& path);
     // Bare 16-byte records x, y, z, 0.0 without marker or count.

@@ -28,7 +28,8 @@ public:
     void copyFromXYPointsBuffer(const float* buffer, quint16 count);
 
     // Extremes of x and y; indices (if given) receive the points of minX, maxX, minY, maxY.
-    // Ties keep the first point; NaN coordinates are passed over. Range fields untouched.
+    // Ties keep the first point; NaN coordinates are passed over, also in the first point, so
+    // an invalid first point does not make the range undefined. Range fields untouched.
     bool calcRange(float* minX, float* minY, float* maxX, float* maxY, int* indices) const;
     // y-up rectangle: x = minX, y = maxY, width = maxX - minX, height = minY - maxY.
     bool calcRange(QRectF& rect, int* indices) const;
@@ -67,10 +68,15 @@ public:
     void removeLineParts(int parts, float maxCorr, float maxDist, int minPointsIn);
 
     // Appends the edges of a joint gap and the bottoms of its walls to `out`; refreshes the range.
+    // The walls are placed from the edges found by this call, whatever `out` held before.
     bool detectJoint(VelaPointCloud<VelaPointXY>& out);
 
-    // "x;y" lines with comma decimals, 6 significant digits, no header.
+    // "x;y" lines with comma decimals, 6 significant digits, no header; false when the file
+    // cannot be opened or any write fails.
     bool writeToCSVFile(const QString& path) const;
+    // Reads up to the first empty line (CRLF lines too); lines without the columns are skipped,
+    // a field that is not a number reads as 0, a negative column matches no line. Answers the
+    // point count; an unreadable file leaves the profile as it was.
     int readFromCSVFile(const QString& path, int xColumn, int yColumn);
 
     // Filters and interpolation.
