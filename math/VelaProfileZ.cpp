@@ -25,7 +25,7 @@ constexpr int headerBytes = 1 + 2 + 4;
 
 } // namespace
 
-VelaProfileZ::VelaProfileZ(float z, float* buffer, quint16 count)
+VelaProfileZ::VelaProfileZ(float z, const float* buffer, quint16 count)
     : z(z)
 {
     copyFromXYPointsBuffer(buffer, count);

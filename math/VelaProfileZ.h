@@ -21,7 +21,7 @@ public:
 
     VelaProfileZ() = default;
     explicit VelaProfileZ(float z) : z(z) {}
-    VelaProfileZ(float z, float* buffer, quint16 count);
+    VelaProfileZ(float z, const float* buffer, quint16 count);
     VelaProfileZ(const VelaProfileZ& other);
     VelaProfileZ(const VelaProfile& p);
 
