@@ -112,8 +112,8 @@ int VelaInterpolant::buildAkimaSpline(const VelaPointCloud<VelaPointXY>& sorted)
         }
         const float h = p[i + 1].x - p[i].x;
         const float dy = p[i + 1].y - p[i].y;
-        const float t0 = coeff[1];
-        const float t1 = m_coefficients[4 * std::size_t(i) + 5];
+        const float t0 = t(i);
+        const float t1 = t(i + 1);
         coeff[2] = (3 * dy - 2 * t0 * h - t1 * h) / (h * h);
         coeff[3] = (t0 * h + t1 * h - 2 * dy) / (h * h * h);
     }
