@@ -17,8 +17,9 @@ enum class Model {
 struct Faults {
     double udpLossShare = 0.0;      // share (0..1) of results pushed over UDP that are not sent
     bool refuseWrites = false;      // commands that change the sensor answer "refused"
-    int dropAfterResults = -1;      // close the control connection after this many more results
-                                    // served on it (one-shot; -1 = never)
+    int dropAfterResults = -1;      // after this many more results served on control connections,
+                                    // close the connection of the next request instead of
+                                    // answering it (one-shot; -1 = never)
     bool silent = false;            // answer nothing at all: control, UDP, discovery, serial
     int answerDelayMs = 0;          // wait before every answer
 };

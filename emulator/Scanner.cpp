@@ -163,14 +163,17 @@ Faults Scanner::faults() const
     return m_faults;
 }
 
-bool Scanner::takeDropCountdown()
+void Scanner::countServedResult()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_faults.dropAfterResults < 0)
-        return false;
     if (m_faults.dropAfterResults > 0)
         --m_faults.dropAfterResults;
-    if (m_faults.dropAfterResults > 0)
+}
+
+bool Scanner::takeDueDrop()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_faults.dropAfterResults != 0)
         return false;
     m_faults.dropAfterResults = -1;
     return true;
@@ -180,7 +183,7 @@ void Scanner::run()
 {
     std::vector<pollfd> fds;
     while (!m_worker.stopping()) {
-        const Faults faults = this->faults();
+        Faults faults = this->faults();
         int timeoutMs = IdlePollMs;
         if (!m_online) {
             if (!m_poweredOff && Clock::now() >= m_backOnline) {
@@ -214,6 +217,8 @@ void Scanner::run()
             m_worker.clearWake();
         if (!m_online)
             continue;
+        // Faults set while we slept apply to what woke us.
+        faults = this->faults();
         size_t i = 3;
         Action action = Action::None;
         for (auto it = m_clients.begin(); it != m_clients.end() && i < fds.size(); ++i) {
@@ -305,6 +310,10 @@ bool Scanner::readClient(Client& client, const Faults& faults, Action* action)
 bool Scanner::serveRequest(Client& client, const FrameHeader& header, const uint8_t* payload,
                            const Faults& faults, Action* action)
 {
+    if (takeDueDrop()) {
+        log("dropping the control connection (fault)");
+        return false;
+    }
     const Reply reply = m_state.handle(header.command, payload, header.length, faults.refuseWrites, action);
     if (faults.answerDelayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(faults.answerDelayMs));
@@ -315,10 +324,8 @@ bool Scanner::serveRequest(Client& client, const FrameHeader& header, const uint
         || (answer.length > 0 && !VelaNet::sendAll(client.fd.get(), reply.data, answer.length, deadline)))
         return false;
     const bool result = header.command == CmdGetResult || header.command == CmdGetPixels;
-    if (result && reply.status == StatusOk && takeDropCountdown()) {
-        log("dropping the control connection (fault)");
-        return false;
-    }
+    if (result && reply.status == StatusOk)
+        countServedResult();
     return true;
 }
 

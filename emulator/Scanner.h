@@ -88,7 +88,10 @@ private:
     // Pushes the results that are due; gives the milliseconds until the next one.
     int pushResults(const Faults& faults);
     void pushOne(const Faults& faults, bool triggered);
-    bool takeDropCountdown();
+    // Counts a result served on a control connection towards the drop fault.
+    void countServedResult();
+    // True once when the drop fault is due: the connection goes without an answer.
+    bool takeDueDrop();
 
     ScannerSetup m_setup;
     ScannerState m_state;

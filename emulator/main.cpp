@@ -51,7 +51,8 @@ Behaviour:
 Faults (for every sensor):
   --loss SHARE           leave out this share (0..1) of the results pushed over UDP
   --refuse-writes        answer "refused" to every command that changes a sensor
-  --drop-after N         close the control connection after N results served on it (once)
+  --drop-after N         after N results, hang up on the next request instead of answering
+                         it (once)
   --silent               answer nothing at all
   --delay MS             wait MS milliseconds before every answer
 

@@ -50,6 +50,10 @@ void LS7xConnection::disconnect()
 
 bool LS7xConnection::ensureControl(const VelaNet::Deadline& deadline)
 {
+    // Between exchanges nothing may arrive: a readable link was closed by the sensor (or
+    // carries bytes nobody asked for) and is replaced by a new one.
+    if (m_control.valid() && VelaNet::waitReadable(m_control.get(), 0))
+        m_control.reset();
     if (m_control.valid())
         return true;
     const uint16_t port = block.ControlPort ? block.ControlPort : DefaultControlPort;

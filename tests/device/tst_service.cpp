@@ -44,8 +44,18 @@ void tst_Service::rebootTakesTheSensorOfflineForAMoment()
     LS74Device device(&block);
     QCOMPARE(device.Connect(), 1);
     QCOMPARE(device.ReadParams(), 1);
+    device.SetUDPFrequency(0);               // results on request only, so we count every packet
+    QCOMPARE(device.WriteParams(), 1);
+    QCOMPARE(device.FlushParams(0), 1);
+    std::vector<uint8_t> raw(LS74Device::ProfileBufferSize);
+    QCOMPARE(device.GetResult(raw.data()), 1);
+    const int firstPacket = raw[2] + (raw[3] << 8);
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(device.GetResult(raw.data()), 1);
+    QCOMPARE(raw[2] + (raw[3] << 8), firstPacket + 4);
     device.SetLaserLevel(3);                 // written, not flushed: lost by the reboot
     QCOMPARE(device.WriteParams(), 1);
+
     QCOMPARE(device.Reboot(), 1);
     QVERIFY(!emulator->sensor(0).online);
     QCOMPARE(device.ReadParams(), 0);
@@ -53,9 +63,9 @@ void tst_Service::rebootTakesTheSensorOfflineForAMoment()
     // Same address and port after the reboot; the working block is the flashed one.
     QCOMPARE(device.ReadParams(), 1);
     QCOMPARE(int(device.GetLaserLevel()), 20);
-    std::vector<uint8_t> raw(LS74Device::ProfileBufferSize);
+    QCOMPARE(int(device.GetUDPFrequency()), 0);
     QCOMPARE(device.GetResult(raw.data()), 1);
-    QVERIFY(raw[2] + (raw[3] << 8) <= 2);    // counters start again after power-up
+    QCOMPARE(raw[2] + (raw[3] << 8), 1);     // counters start again after power-up
 }
 
 void tst_Service::newAddressCountsAfterFlushAndReboot()
