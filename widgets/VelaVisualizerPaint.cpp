@@ -46,15 +46,14 @@ bool isFinite(const VelaMath::VelaPointXY& p)
     return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
-// Walks pixel columns (or rows) first..last and calls draw(i, world) at every interval-th
-// one in which a multiple of step is crossed. Columns for which skip(world(i), world(i - 1))
-// holds are not considered at all.
+// Walks pixel columns (or rows) from first to last in steps of dir (+1 or -1) and calls
+// draw(i, world) at every interval-th one in which a multiple of step is crossed. Columns for
+// which skip(world(i), world(i - 1)) holds are not considered at all.
 template <typename World, typename Skip, typename Draw>
-void walkGrid(int first, int last, double step, int interval, World world, Skip skip, Draw draw)
+void walkGrid(int first, int last, int dir, double step, int interval, World world, Skip skip, Draw draw)
 {
-    const int dir = first <= last ? 1 : -1;
     int counter = 0;
-    for (int i = first; i != last + dir; i += dir) {
+    for (int i = first; dir > 0 ? i <= last : i >= last; i += dir) {
         const double v = world(i), previous = world(i - 1);
         if (skip(v, previous) || !(std::ceil(previous / step) < std::ceil(v / step)))
             continue;
@@ -111,6 +110,8 @@ void VelaVisualizer::drawScale(QPainter& painter)
     const int areaW = areaWidth(), areaH = areaHeight();
     painter.setPen(QColor::fromRgba(frameColor));
     painter.drawRect(QRect(QPoint(marginL - 1, marginT - 1), QPoint(marginL - 1 + areaW, marginT - 1 + areaH)));
+    if (areaW < 1 || areaH < 1)
+        return; // the margins take the whole widget
 
     double step;
     int interval;
@@ -148,15 +149,15 @@ void VelaVisualizer::drawScale(QPainter& painter)
     const double cxLow = rangeConstraint.x(), cxHigh = rangeConstraint.x() + rangeConstraint.width();
     const auto columnX = [&](int i) { return xMin - offX * s + i * s; };
     walkGrid(
-        1, areaW - 1, step, interval, columnX, [&](double v, double) { return v < 0 || v > cxHigh; },
+        1, areaW - 1, 1, step, interval, columnX, [&](double v, double) { return v < 0 || v > cxHigh; },
         drawColumn);
     walkGrid(
-        areaW, 1, step, interval, columnX, [&](double, double previous) { return previous > 0 || previous < cxLow; },
-        drawColumn);
+        areaW, 1, -1, step, interval, columnX,
+        [&](double, double previous) { return previous > 0 || previous < cxLow; }, drawColumn);
 
     const double cyHigh = rangeConstraint.y(), cyLow = rangeConstraint.y() + rangeConstraint.height();
     walkGrid(
-        1, areaH - 1, step, interval, [&](int i) { return yMin - (offY - marginT) * s + i * s; },
+        1, areaH - 1, 1, step, interval, [&](int i) { return yMin - (offY - marginT) * s + i * s; },
         [&](double v, double) { return v < cyLow || v > cyHigh; }, drawRow);
 }
 

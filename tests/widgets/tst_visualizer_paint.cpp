@@ -69,6 +69,7 @@ private slots:
     void gridLinesEveryIntervalFromZero();
     void gridRespectsRangeConstraint();
     void fineGridStepHasFractionLines();
+    void gridNeedsADrawingArea();
     void trackCursorIsDrawnAtTheMouse();
     void blankPaintsNothing();
 };
@@ -236,6 +237,19 @@ void TestVisualizerPaint::fineGridStepHasFractionLines()
     QCOMPARE(image.pixel(373, 238), kFractionLine);    // 0.4
     QCOMPARE(image.pixel(293, 238), kFractionLine);    // -0.4
     QCOMPARE(image.pixel(535, 238), kWholeLine);       // 2
+}
+
+void TestVisualizerPaint::gridNeedsADrawingArea()
+{
+    VisualizerProbe v;
+    v.resize(100, 40); // less than the top and bottom margins together
+    v.setEnableScale(true);
+    v.addProfile(makeProfile({{-10, -10}, {10, 10}}), "p", kRed, 0, 0, DrawPoints, false);
+    const QImage image = render(v);
+    for (int y = 0; y < image.height(); ++y) {
+        QVERIFY(columnsOf(image, y, kWholeLine).isEmpty());
+        QVERIFY(columnsOf(image, y, kFractionLine).isEmpty());
+    }
 }
 
 void TestVisualizerPaint::trackCursorIsDrawnAtTheMouse()
