@@ -394,14 +394,10 @@ void TestAllConfig::settersShowFormattedValues()
     panel.setDestIP(0xC801A8C0);
     QCOMPARE(edit("Etherneteigenschaften", "Empfaenger IP"), QStringLiteral("192.168.1.200"));
 
-    panel.setSamplePeriod(65535);
-    QCOMPARE(edit("Synchronisationswerte", "Auswertungzeitraum"), QStringLiteral("65535"));
     panel.setDownLimit(-1200);
     QCOMPARE(edit("Nennwert vom Limit", "Untere Begrenzung"), QStringLiteral("-1200"));
     panel.setAnalogOutRangeEnd(4000000000u);
     QCOMPARE(edit("Eigenschaften fuer Analogausgang", "Maximalwert"), QStringLiteral("4000000000"));
-    panel.setMeasureQuantity(250);
-    QCOMPARE(edit("Etherneteigenschaften", "Paketbearbeitung"), QStringLiteral("250"));
 
     panel.setABorderNumber(100);
     QCOMPARE(control<QComboBox>(panel, "Messeigenschaften", "Grenzabmass A")->currentText(),

@@ -77,12 +77,14 @@ void BarWidget::pickCursor(int index)
 
 void BarWidget::paintEvent(QPaintEvent*)
 {
+    const int w = width();
+    const int h = height();
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(rect(), argb(m_bgColor));
 
     const bool strip = stripShown();
-    const int lineHeight = strip ? height() - stripHeight : height();
+    const int lineHeight = strip ? h - stripHeight : h;
     for (int i = m_first; i <= m_last; ++i) {
         uint color = m_marks[size_t(i)].color;
         if (i == m_cursor)
@@ -94,17 +96,17 @@ void BarWidget::paintEvent(QPaintEvent*)
 
     if (strip) {
         const int count = markCount();
-        painter.fillRect(0, height() - stripHeight, width(), stripHeight, argb(stripBgColor));
-        const int thumbWidth = int(qint64(width()) * width() / count);
+        painter.fillRect(0, h - stripHeight, w, stripHeight, argb(stripBgColor));
+        const int thumbWidth = int(qint64(w) * w / count);
         // With the marks exactly filling the width there is nothing to scroll.
-        const int thumbX = count > width()
-            ? int(qint64(width() - thumbWidth) * m_first / (count - width())) : 0;
-        painter.fillRect(thumbX, height() - stripHeight, thumbWidth, stripHeight,
+        const int thumbX = count > w
+            ? int(qint64(w - thumbWidth) * m_first / (count - w)) : 0;
+        painter.fillRect(thumbX, h - stripHeight, thumbWidth, stripHeight,
                          argb(stripThumbColor));
     }
 
     if (m_hover >= 0) {
-        const QRect hint(std::min(m_hover - m_first, width() - hintWidth),
+        const QRect hint(std::min(m_hover - m_first, w - hintWidth),
                          std::max(m_mousePos.y() - hintHeight, 0), hintWidth, hintHeight);
         painter.fillRect(hint, argb(m_hintBgColor));
         painter.setPen(argb(m_hintTextColor));

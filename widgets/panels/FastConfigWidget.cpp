@@ -57,16 +57,16 @@ FastConfigWidget::FastConfigWidget(QWidget* parent)
 
     // The border controls must be disabled before the measurement slot runs: the order
     // of these connections is the order of the calls.
-    const std::array<void (FastConfigWidget::*)(), 3> measureSlots = {
-        &FastConfigWidget::MeasureButton1Pressed, &FastConfigWidget::MeasureButton2Pressed,
-        &FastConfigWidget::MeasureButton3Pressed};
-    for (int i = 0; i < 3; ++i) {
-        connect(m_buttons[i], &QToolButton::clicked, this, &FastConfigWidget::simpleButtonPressed);
-        connect(m_buttons[i], &QToolButton::clicked, this, measureSlots[i]);
-    }
-    connect(m_buttons[3], &QToolButton::clicked, this, &FastConfigWidget::complexButtonPressed);
-    connect(m_firstBorder, &QComboBox::activated, this, &FastConfigWidget::firstBorderSelected);
-    connect(m_secondBorder, &QComboBox::activated, this, &FastConfigWidget::secondBorderSelected);
+    using F = FastConfigWidget;
+    connect(m_buttons[0], &QToolButton::clicked, this, &F::simpleButtonPressed);
+    connect(m_buttons[0], &QToolButton::clicked, this, &F::MeasureButton1Pressed);
+    connect(m_buttons[1], &QToolButton::clicked, this, &F::simpleButtonPressed);
+    connect(m_buttons[1], &QToolButton::clicked, this, &F::MeasureButton2Pressed);
+    connect(m_buttons[2], &QToolButton::clicked, this, &F::simpleButtonPressed);
+    connect(m_buttons[2], &QToolButton::clicked, this, &F::MeasureButton3Pressed);
+    connect(m_buttons[3], &QToolButton::clicked, this, &F::complexButtonPressed);
+    connect(m_firstBorder, &QComboBox::activated, this, &F::firstBorderSelected);
+    connect(m_secondBorder, &QComboBox::activated, this, &F::secondBorderSelected);
 
     setBordersEnabled(false);
     setEnabled(false);
