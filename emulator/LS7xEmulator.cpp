@@ -94,6 +94,7 @@ bool Emulator::start(std::string* error)
             setup.statePath = m_config.stateDirectory + "/" + modelName(spec.model) + "-" + std::to_string(serial) + ".state";
         setup.resultRate = m_config.resultRate;
         setup.rebootMs = m_config.rebootMs;
+        setup.firstCounter = m_config.firstCounter;
         setup.log = m_config.log;
         m_index.emplace_back(true, m_scanners.size());
         m_scanners.push_back(std::make_unique<Scanner>(setup));

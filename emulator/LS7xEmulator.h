@@ -44,6 +44,7 @@ struct EmulatorConfig {
     std::string stateDirectory;         // flash files <MODEL>-<serial>.state; empty = in memory
     double resultRate = 0;              // 0 = UDP frequency, > 0 = results per second, < 0 = flat out
     int rebootMs = 1000;
+    uint16_t firstCounter = 0;          // measurement and packet counters after power-up
     Faults faults;                      // for every sensor at start
     LogFunction log;                    // null = quiet
 

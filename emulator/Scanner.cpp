@@ -51,7 +51,7 @@ void Scanner::log(const std::string& text) const
 
 bool Scanner::start(std::string* error)
 {
-    m_state.boot(m_setup.address, m_setup.hostPort, m_setup.tcpDataPort);
+    m_state.boot(m_setup.address, m_setup.hostPort, m_setup.tcpDataPort, m_setup.firstCounter);
     if (!bringUp(error))
         return false;
     m_worker.start([this] { run(); });
@@ -187,7 +187,7 @@ void Scanner::run()
         int timeoutMs = IdlePollMs;
         if (!m_online) {
             if (!m_poweredOff && Clock::now() >= m_backOnline) {
-                m_state.boot(m_setup.address, m_setup.hostPort, m_setup.tcpDataPort);
+                m_state.boot(m_setup.address, m_setup.hostPort, m_setup.tcpDataPort, m_setup.firstCounter);
                 std::string error;
                 if (bringUp(&error))
                     log("back online at " + VelaNet::formatIPv4(m_address));

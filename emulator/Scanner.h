@@ -24,6 +24,7 @@ struct ScannerSetup {
     std::string statePath;          // empty = flash kept in memory
     double resultRate = 0;          // 0 = the UDP frequency, > 0 = this rate, < 0 = as fast as possible
     int rebootMs = 1000;
+    uint16_t firstCounter = 0;
     LogFunction log;
 };
 

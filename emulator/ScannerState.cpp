@@ -82,7 +82,8 @@ ScannerState::ScannerState(Model model, uint32_t serial, Flash flash, LogFunctio
     std::memset(m_fpga, 128, sizeof m_fpga);
 }
 
-void ScannerState::boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint16_t tcpDataPort)
+void ScannerState::boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint16_t tcpDataPort,
+                        uint16_t firstCounter)
 {
     if (!m_flashStore.load(&m_flash)) {
         const ParamBlock factory = factoryParams(m_model, factoryAddress, hostPort, tcpDataPort);
@@ -104,7 +105,7 @@ void ScannerState::boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint
     std::memcpy(m_fpga, m_flash.fpga, sizeof m_fpga);
     m_calibrationMode = false;
     m_resultCurrent = false;
-    m_measCounter = m_packetCounter = 0;
+    m_measCounter = m_packetCounter = firstCounter;
     m_pendingMeasurements = 0;
     m_lastMeasurement = seconds();
 }

@@ -28,8 +28,8 @@ public:
     ScannerState(Model model, uint32_t serial, Flash flash, LogFunction log);
 
     // Starts the sensor as after power-on: flash loaded (or made from the factory defaults),
-    // pending firmware installed, counters at 0.
-    void boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint16_t tcpDataPort);
+    // pending firmware installed, counters at firstCounter.
+    void boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint16_t tcpDataPort, uint16_t firstCounter);
 
     Reply handle(uint16_t command, const uint8_t* payload, uint32_t size, bool refuseWrites, Action* action);
 

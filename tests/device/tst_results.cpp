@@ -268,22 +268,29 @@ void tst_Results::udpLossShowsAsCounterGaps()
 
 void tst_Results::udpCountersWrap()
 {
-    auto emulator = startEmulator({{Model::LS71, 0}}, [](EmulatorConfig& c) { c.resultRate = -1; });
+    auto emulator = startEmulator({{Model::LS71, 0}}, [](EmulatorConfig& c) {
+        c.firstCounter = 65530;
+        c.resultRate = 500;
+    });
     const auto block = blockOf(*emulator, 0);
     LS71Device device(&block);
     QCOMPARE(device.ReadParams(), 1);
     QCOMPARE(device.UDPConnect(device.GetHostPortNumber(), nullptr), 1);
     VelaProtocol::LS71RawResult raw;
-    uint16_t last = 0;
-    bool wrapped = false;
-    for (int i = 0; i < 400000 && !wrapped; ++i) {
-        if (!device.UDPGetResult(&raw))
-            continue;
-        wrapped = raw.packetCounter < last && last > 60000;
-        last = raw.packetCounter;
+    QCOMPARE(device.UDPGetResult(&raw), 1);
+    uint16_t packet = raw.packetCounter, meas = raw.measCounter;
+    QVERIFY(packet > 65530);
+    bool packetWrapped = false, measWrapped = false;
+    for (int i = 0; i < 20; ++i) {
+        QCOMPARE(device.UDPGetResult(&raw), 1);
+        QCOMPARE(uint16_t(raw.packetCounter - packet), uint16_t(1));
+        QVERIFY(uint16_t(raw.measCounter - meas) >= 1 && uint16_t(raw.measCounter - meas) < 4096);
+        packetWrapped = packetWrapped || raw.packetCounter < packet;
+        measWrapped = measWrapped || raw.measCounter < meas;
+        packet = raw.packetCounter;
+        meas = raw.measCounter;
     }
-    QVERIFY(wrapped);
-    QVERIFY(raw.packetCounter < 5000);
+    QVERIFY(packetWrapped && measWrapped);
 }
 
 void tst_Results::malformedDatagramsFailTheRead()
