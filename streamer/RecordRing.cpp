@@ -3,7 +3,7 @@
 namespace VelaStreamer {
 
 RingAccount::RingAccount(int capacity)
-    : m_capacity(capacity), m_free(capacity)
+    : m_capacity(capacity), m_batch(quint64(capacity > 1 ? capacity / 2 : 1)), m_free(capacity)
 {
 }
 
@@ -21,20 +21,21 @@ bool RingAccount::publish(quint64* upTo)
     m_holding = false;
     m_position = (m_position + 1) % m_capacity;
     *upTo = m_published.fetch_add(1) + 1;
-    return !m_handBackPending.exchange(true);
+    return *upTo - m_returned.load() >= m_batch && !m_handBackPending.exchange(true);
 }
 
 bool RingAccount::handBack(quint64 upTo, quint64* repostUpTo)
 {
-    if (upTo > m_returned) {
-        m_free.release(int(upTo - m_returned));
-        m_returned = upTo;
+    const quint64 returned = m_returned.load();
+    if (upTo > returned) {
+        m_free.release(int(upTo - returned));
+        m_returned.store(upTo);
     }
     // Emissions published while this hand-back travelled posted none of their own: cover them
     // with a new one, queued behind their receivers' calls.
     m_handBackPending.store(false);
     *repostUpTo = m_published.load();
-    return *repostUpTo > m_returned && !m_handBackPending.exchange(true);
+    return *repostUpTo - m_returned.load() >= m_batch && !m_handBackPending.exchange(true);
 }
 
 } // namespace VelaStreamer

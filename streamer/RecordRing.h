@@ -17,7 +17,8 @@ namespace VelaStreamer {
 // streamer then posts a hand-back to its own object. Queued calls reach a thread in the order
 // they were posted, so the hand-back runs after the receivers' slots (in the streamer object's
 // thread) for everything published before it, and only then does the slot come free again.
-// Hand-backs are batched: while one is on its way no other is posted.
+// Hand-backs are batched to keep them cheap: one is posted once half the ring is out, and
+// never while another is on its way.
 class VELASTREAMER_EXPORT RingAccount
 {
 public:
@@ -38,6 +39,7 @@ public:
 
 private:
     const int m_capacity;
+    const quint64 m_batch;
     QSemaphore m_free;
     // Streamer thread only.
     int m_position = 0;
@@ -46,8 +48,7 @@ private:
     // Shared.
     std::atomic<quint64> m_published{0};
     std::atomic<bool> m_handBackPending{false};
-    // Streamer object's thread only.
-    quint64 m_returned = 0;
+    std::atomic<quint64> m_returned{0};   // written by the streamer object's thread
 };
 
 // A ring of preallocated records plus one spare that takes a reading nobody can be given.

@@ -1,0 +1,236 @@
+// An LS74 emulator pushes UDP results as fast as it can. Measured in one run:
+//  - ReceiveCeiling: a bare socket receiving the same datagrams, nothing else;
+//  - StreamerDelivery/0: an LS74Streamer in counter mode delivering them to a receiver in the
+//    streamer object's thread that only counts (queued, as the application receives them);
+//    StreamerDelivery/1: the same receiver connected directly, run in the streamer thread, to
+//    tell the streamer loop's own cost from that of queued delivery;
+//  - HandBack / QueuedSignalOnly: the cost of the record hand-back next to the queued signal
+//    that it follows.
+// Counters: profiles_per_s delivered, lost_share from the packet counters (results the sensor
+// sent that never arrived).
+
+#include "LS74Streamer.h"
+#include "LS7xEmulator.h"
+#include "SensorModel.h"
+#include "VelaProtocol.h"
+#include "VelaSocket.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/socket.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace VelaEmulator;
+
+constexpr int WarmUpMs = 300;
+constexpr int WindowMs = 3000;
+
+std::unique_ptr<Emulator> floodingEmulator()
+{
+    EmulatorConfig config = EmulatorConfig::forTests();
+    config.sensors = {{Model::LS74}};
+    config.resultRate = -1;   // as fast as it can
+    auto emulator = std::make_unique<Emulator>(config);
+    return emulator->start() ? std::move(emulator) : nullptr;
+}
+
+// Packet counters seen, with their 16-bit wrap unfolded. One thread adds, any thread reads.
+struct PacketTally {
+    std::atomic<quint64> received{0};
+    std::atomic<quint64> span{0};
+    bool started = false;
+    ushort last = 0;
+
+    void add(ushort packet)
+    {
+        if (started)
+            span.fetch_add(ushort(packet - last), std::memory_order_relaxed);
+        started = true;
+        last = packet;
+        received.fetch_add(1, std::memory_order_relaxed);
+    }
+};
+
+struct Reading {
+    quint64 received = 0;
+    quint64 span = 0;
+};
+
+Reading read(const PacketTally& tally)
+{
+    return {tally.received.load(), tally.span.load()};
+}
+
+void report(benchmark::State& state, Reading start, Reading end, qint64 ms)
+{
+    const double received = double(end.received - start.received);
+    const double span = double(end.span - start.span);
+    state.counters["profiles_per_s"] = received * 1000.0 / double(ms);
+    state.counters["lost_share"] = span > 0 ? 1.0 - received / span : 0.0;
+}
+
+void runEvents(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void ReceiveCeiling(benchmark::State& state)
+{
+    auto emulator = floodingEmulator();
+    if (!emulator) {
+        state.SkipWithError("emulator did not start");
+        return;
+    }
+    const uint8_t loopback[4] = {127, 0, 0, 1};
+    VelaNet::Fd socket = VelaNet::bindUdp(VelaNet::makeAddress(loopback, emulator->sensor(0).hostPort));
+    const int buffer = 8 << 20;
+    ::setsockopt(socket.get(), SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    std::vector<uint8_t> datagram(sizeof(VelaProtocol::ResultHeader) + sizeof(VelaProtocol::LS74RawResult));
+    for (auto _ : state) {
+        PacketTally tally;
+        QElapsedTimer clock;
+        clock.start();
+        Reading start;
+        bool measuring = false;
+        while (clock.elapsed() < WarmUpMs + WindowMs) {
+            if (!measuring && clock.elapsed() >= WarmUpMs) {
+                measuring = true;
+                start = read(tally);
+            }
+            if (!VelaNet::waitReadable(socket.get(), 100))
+                continue;
+            const ssize_t n = ::recv(socket.get(), datagram.data(), datagram.size(), 0);
+            if (n != ssize_t(datagram.size()))
+                continue;
+            VelaProtocol::LS74RawResult raw;
+            std::memcpy(&raw.measCounter, datagram.data() + sizeof(VelaProtocol::ResultHeader), 4);
+            tally.add(raw.packetCounter);
+        }
+        report(state, start, read(tally), WindowMs);
+    }
+}
+
+void StreamerDelivery(benchmark::State& state)
+{
+    auto emulator = floodingEmulator();
+    if (!emulator) {
+        state.SkipWithError("emulator did not start");
+        return;
+    }
+    const SensorInfo info = emulator->sensor(0);
+    uint8_t address[4];
+    VelaNet::parseIPv4(info.address, address);
+    const auto block = makeInfoBlock(info.model, info.serial, address, info.controlPort, info.firmwareVersion);
+    VelaDevice::LS74Device device(&block);
+    VelaStreamer::LS74Streamer streamer;
+    streamer.setLS74(&device);
+    streamer.readPckCounter(true);
+    PacketTally tally;
+    QObject receiver;
+    QObject::connect(&streamer, qOverload<uchar, const void*, ushort, ushort>(&VelaStreamer::LS74Streamer::receivedProfile),
+                     &receiver, [&tally](uchar, const void*, ushort, ushort packet) { tally.add(packet); },
+                     state.range(0) ? Qt::DirectConnection : Qt::QueuedConnection);
+    streamer.start();
+    for (auto _ : state) {
+        runEvents(WarmUpMs + 300);
+        const Reading start = read(tally);
+        runEvents(WindowMs);
+        report(state, start, read(tally), WindowMs);
+    }
+    while (streamer.isRunningLoop()) {
+        streamer.shutdown();
+        runEvents(200);
+    }
+    streamer.wait();
+}
+
+// Publishing a record, posting its hand-back and handling it, without any device.
+class HandBackProbe : public QObject
+{
+    Q_OBJECT
+
+public:
+    VelaStreamer::RingAccount ring{16};
+    void publishOne()
+    {
+        ring.claim(0);
+        quint64 upTo = 0;
+        if (ring.publish(&upTo))
+            post(upTo);
+    }
+
+signals:
+    void record(uchar id, const void* data, ushort meas, ushort packet);
+
+private:
+    void post(quint64 upTo)
+    {
+        QMetaObject::invokeMethod(this, [this, upTo] { handBack(upTo); }, Qt::QueuedConnection);
+    }
+    void handBack(quint64 upTo)
+    {
+        quint64 more = 0;
+        if (ring.handBack(upTo, &more))
+            post(more);
+    }
+};
+
+void QueuedSignalOnly(benchmark::State& state)
+{
+    HandBackProbe probe;
+    QObject receiver;
+    quint64 received = 0;
+    QObject::connect(&probe, &HandBackProbe::record, &receiver,
+                     [&received](uchar, const void*, ushort, ushort) { ++received; }, Qt::QueuedConnection);
+    for (auto _ : state) {
+        emit probe.record(0, &probe, 1, 2);
+        QCoreApplication::processEvents();
+    }
+    benchmark::DoNotOptimize(received);
+}
+
+void HandBack(benchmark::State& state)
+{
+    HandBackProbe probe;
+    QObject receiver;
+    quint64 received = 0;
+    QObject::connect(&probe, &HandBackProbe::record, &receiver,
+                     [&received](uchar, const void*, ushort, ushort) { ++received; }, Qt::QueuedConnection);
+    for (auto _ : state) {
+        emit probe.record(0, &probe, 1, 2);
+        probe.publishOne();
+        QCoreApplication::processEvents();
+    }
+    benchmark::DoNotOptimize(received);
+}
+
+} // namespace
+
+BENCHMARK(ReceiveCeiling)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(StreamerDelivery)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(QueuedSignalOnly);
+BENCHMARK(HandBack);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
+#include "bench_udpstream.moc"
