@@ -13,6 +13,21 @@ class QSettings;
 
 namespace VelaMath {
 
+// Recordings, settings and wheel files are untrusted; at the edges these functions answer:
+// - A recording is named "<name>_<serial>.bin" (the whole name is the serial number when it
+//   has no "_"). A serial number that is not a decimal number makes every function that
+//   needs it answer false, without touching a file.
+// - The sensor search over SENSOR1/SN .. SENSOR49/SN stops at the first match or at the first
+//   unset (0) entry. A search that runs through all 49 without either ends at sensor 50:
+//   wheel detection then works with sensor 50's settings (all defaults), while the defect
+//   scan answers false.
+// - Detection removes the wheel files ("NN_NN.bin") that an earlier run left in the wheel
+//   folder before it writes, and answers false, after finishing the recording, when a wheel
+//   file could not be written. Readers of wheel files pass over a damaged file.
+// - A noise window below 1 leaves VelaProfile::removeNoise without effect and makes
+//   VelaProfile::calcCutPoint answer -1; a polynomial degree outside 0 .. 50 makes the fit
+//   fail.
+
 // Mounting of one sensor of the wheel inspection line: origin and three angles.
 struct _VelaMETRO_SensorCoord_
 {

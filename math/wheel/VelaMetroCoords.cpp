@@ -34,18 +34,20 @@ float toRadians(float degrees)
     return float(double(degrees) / 180.0 * double(velaPi));
 }
 
-// The rotation and shift common to both forms, in double precision.
+// The rotation and shift common to both forms, in double precision; the rolling terms are
+// taken from X and added to X and Z last. No reserve: callers append profile after profile,
+// and an exact reserve per call would copy the whole cloud every time.
 void convert(const VelaProfile& profile, VelaPointCloud<VelaPointXYZ>& out,
-             const _VelaMETRO_SensorCoord_& c, const Mounting& m, double addX, double addZ)
+             const _VelaMETRO_SensorCoord_& c, const Mounting& m, double advance, double rollX,
+             double rollZ)
 {
     const double sa = m.sa, ca = m.ca, sb = m.sb, cb = m.cb, sg = m.sg, cg = m.cg;
-    out.points.reserve(out.points.size() + profile.points.size());
     for (const VelaPointXY& p : profile.points) {
         const double x = p.x;
         const double y = p.y;
-        const double X = (sa * cb * cg + sg * sb) * x + c.x0 + y * ca * cb + addX;
+        const double X = (sa * cb * cg + sg * sb) * x + c.x0 + y * ca * cb - advance + rollX;
         const double Y = (sa * sb * cg - sg * cb) * x + c.y0 + y * ca * sb;
-        const double Z = ca * cg * x + c.z0 - y * sa + addZ;
+        const double Z = ca * cg * x + c.z0 - y * sa + rollZ;
         out.points.append(VelaPointXYZ(float(X), float(Y), float(Z)));
     }
 }
@@ -56,7 +58,7 @@ void METRO_XYtoXYZ(const VelaProfile& profile, VelaPointCloud<VelaPointXYZ>& out
                    const _VelaMETRO_SensorCoord_& c)
 {
     const Mounting m(toRadians(c.a), toRadians(c.b), toRadians(c.g));
-    convert(profile, out, c, m, 0.0, 0.0);
+    convert(profile, out, c, m, 0.0, 0.0, 0.0);
 }
 
 void METRO_XYtoXYZ(const VelaProfile& profile, VelaPointCloud<VelaPointXYZ>& out,
@@ -67,7 +69,7 @@ void METRO_XYtoXYZ(const VelaProfile& profile, VelaPointCloud<VelaPointXYZ>& out
     const float cosTheta = cosF(theta);
     const float sinTheta = sinF(theta);
     const Mounting m(c.a, c.b, c.g);
-    convert(profile, out, c, m, -double(k) * s + double(cosTheta) * r, double(sinTheta) * r);
+    convert(profile, out, c, m, double(k) * s, double(cosTheta) * r, double(sinTheta) * r);
 }
 
 void METRO_calcWheel(VelaPointCloud<VelaPointXYZ>& left, VelaPointCloud<VelaPointXYZ>& bottom,

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSettings>
 
+#include <climits>
 #include <cmath>
 
 namespace VelaMath {
@@ -50,6 +51,12 @@ struct DetectionSettings
     float maxDist;
 };
 
+// A stored float count truncated to int; a value no int can hold counts as 0.
+int truncatedCount(float value)
+{
+    return std::fabs(value) < float(INT_MAX / 2) ? int(value) : 0;
+}
+
 DetectionSettings readDetectionSettings(QSettings& s, int sensor)
 {
     const auto f = [&](const char* key, double def) {
@@ -65,7 +72,7 @@ DetectionSettings readDetectionSettings(QSettings& s, int sensor)
     // The default is the float 1.5 read as an integer, which rounds to 2.
     d.minPointsIn = s.value(sensorKey(sensor, "minPointsIn"), 1.5).toInt();
     d.maxCorr = f("maxCorr", 1.0);
-    d.parts = int(f("parts", 0.0));
+    d.parts = truncatedCount(f("parts", 0.0));
     d.maxDist = f("maxDist", 10.0);
     return d;
 }
@@ -81,8 +88,9 @@ bool readRecord(QFile& file, VelaProfile& profile, VelaProfileZ& scratch)
     return true;
 }
 
+// listStarts: the test variant, which notes where every wheel starts in the recording.
 bool detectWheels(const QString& path, QSettings* settings, int sensorKind, int* wheelCount,
-                  QSettings* results)
+                  bool listStarts, QSettings* results)
 {
     if (!settings)
         return false;
@@ -108,7 +116,7 @@ bool detectWheels(const QString& path, QSettings* settings, int sensorKind, int*
     bool inWheel = false;
     bool written = true;
     int recordNumber = 0;
-    VelaProfile firstProfiles; // (wheel, record number) for the debug list
+    VelaProfile starts; // (wheel, record number) for the debug list
     VelaProfile profile;
     VelaProfileZ scratch;
     while (readRecord(recording, profile, scratch)) {
@@ -127,9 +135,11 @@ bool detectWheels(const QString& path, QSettings* settings, int sensorKind, int*
                 ++wheel;
                 inWheelProfiles = 0;
                 inWheel = true;
-                if (results) {
-                    results->setValue(QStringLiteral("Wheel_%1/firstProfInWheel").arg(wheel), recordNumber);
-                    firstProfiles.points.append(VelaPointXY(float(wheel), float(recordNumber)));
+                if (listStarts) {
+                    if (results)
+                        results->setValue(QStringLiteral("Wheel_%1/firstProfInWheel").arg(wheel),
+                                          recordNumber);
+                    starts.points.append(VelaPointXY(float(wheel), float(recordNumber)));
                 }
             }
             ++inWheelProfiles;
@@ -145,8 +155,8 @@ bool detectWheels(const QString& path, QSettings* settings, int sensorKind, int*
     }
     recording.close();
 
-    if (results)
-        firstProfiles.writeToCSVFile(QStringLiteral("test.csv"));
+    if (listStarts)
+        starts.writeToCSVFile(QStringLiteral("test.csv"));
     if (wheelCount)
         *wheelCount = wheel;
     return written;
@@ -156,13 +166,13 @@ bool detectWheels(const QString& path, QSettings* settings, int sensorKind, int*
 
 bool METRO_detectWheels(QString path, QSettings* settings, int sensorKind, int* wheelCount)
 {
-    return detectWheels(path, settings, sensorKind, wheelCount, nullptr);
+    return detectWheels(path, settings, sensorKind, wheelCount, false, nullptr);
 }
 
 bool METRO_detectWheels_Test(QString path, QSettings* settings, int sensorKind, int* wheelCount,
                              QSettings* results)
 {
-    return detectWheels(path, settings, sensorKind, wheelCount, results);
+    return detectWheels(path, settings, sensorKind, wheelCount, true, results);
 }
 
 float METRO_calcWheelsDist(VelaProfile& a, VelaProfile& b, VelaLine calibA, VelaLine calibB,
@@ -229,7 +239,7 @@ bool bestWheelProfile(const AxleSensor& sensor, int wheel, VelaProfile& best)
         if (profile.readFromFile(file) < 0)
             continue; // a damaged file takes no part
         profile.removeHighLevel(sensor.level);
-        if (j == 1 || profile.size() > best.size())
+        if (profile.size() > best.size())
             best = profile;
     }
     return true;

@@ -44,10 +44,10 @@ QString wheelFolder(const QString& recordingPath)
 
 QString wheelFile(const QString& folder, int wheel, int profile)
 {
+    // One pass over the pattern: a "%" in the folder name must not take a number.
     return QStringLiteral("%1/%2_%3.bin")
-        .arg(folder)
-        .arg(wheel, 2, 10, QLatin1Char('0'))
-        .arg(profile, 2, 10, QLatin1Char('0'));
+        .arg(folder, QStringLiteral("%1").arg(wheel, 2, 10, QLatin1Char('0')),
+             QStringLiteral("%1").arg(profile, 2, 10, QLatin1Char('0')));
 }
 
 void removeWheelFiles(const QString& folder)

@@ -4,7 +4,6 @@
 #include "VelaProfile.h"
 
 #include <cmath>
-#include <vector>
 
 namespace VelaMath {
 
@@ -33,24 +32,30 @@ int VelaProfile::calcCutPoint(int window, float threshold)
 {
     const int n = size();
     const int w = window;
-    if (w < 1 || n < 2 * w)
+    if (w < 1 || n / 2 < w) // n < 2 w without the overflow of 2 w
         return -1;
 
-    // prefix[i] = sum of y over points 0 .. i - 1, so every window sum is one difference.
-    std::vector<double> prefix(size_t(n) + 1, 0.0);
-    for (int i = 0; i < n; ++i)
-        prefix[size_t(i) + 1] = prefix[size_t(i)] + points[i].y;
-    const auto trend = [&](int c) {
-        const double after = prefix[size_t(c + w + 1)] - prefix[size_t(c + 1)];
-        const double before = prefix[size_t(c)] - prefix[size_t(c - w)];
-        return after - before;
+    // Each window is summed on its own: a running sum would carry one NaN height, or the
+    // rounding of distant points, into every later trend.
+    const auto sumY = [&](int first) {
+        double sum = 0.0;
+        for (int i = first; i < first + w; ++i)
+            sum += points[i].y;
+        return sum;
     };
+    const auto trend = [&](int c) { return sumY(c + 1) - sumY(c - w); };
 
-    for (int c = w + 1; c < n - w - 2; ++c) {
-        const double left = trend(c - 1);
+    const int end = n - w - 2;
+    if (w + 1 >= end)
+        return -1;
+    double left = trend(w);
+    double middle = trend(w + 1);
+    for (int c = w + 1; c < end; ++c) {
         const double right = trend(c + 1);
         if ((left > threshold && right < -threshold) || (left < -threshold && right > threshold))
             return c;
+        left = middle;
+        middle = right;
     }
     return -1;
 }
@@ -61,7 +66,7 @@ int VelaProfile::detectCutPoints(VelaProfile& cuts, QList<int>& indices, int win
     VelaProfile work(*this);
     work.sort(SortAscending, SortAscending);
     int base = 0;
-    while (work.size() >= 2 * window) {
+    while (work.size() / 2 >= window) { // size >= 2 window without the overflow of 2 window
         const int c = work.calcCutPoint(window, threshold);
         if (c < 0)
             break;
