@@ -86,7 +86,7 @@ int LS7xDevice::UpgradeFirmware(const char* path)
     if (!readFirmwareFile(path, &content))
         return 0;
     // Loopback moves megabytes per millisecond; a real link gets a second per 10 MB on top.
-    const int timeoutMs = LS7xConnection::DefaultTimeoutMs + int(content.size() / 10000);
+    const int timeoutMs = exchangeTimeoutMs() + int(content.size() / 10000);
     return d->exchange(CmdUpgradeFirmware, content.data(), uint32_t(content.size()), nullptr, 0, timeoutMs) ? 1 : 0;
 }
 

@@ -1,6 +1,7 @@
 #include "VelaCOMDevice.h"
 
 #include "VelaSocket.h"
+#include "private/Timeouts.h"
 
 #include <fcntl.h>
 #include <termios.h>
@@ -11,8 +12,6 @@
 namespace VelaDevice {
 
 namespace {
-
-constexpr int TimeoutMs = 1000;
 
 bool baudConstant(unsigned long baud, speed_t* out)
 {
@@ -89,7 +88,7 @@ bool VelaCOMDevice::exchange(const unsigned char* request, int requestSize,
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_fd < 0)
         return false;
-    const VelaNet::Deadline deadline(TimeoutMs);
+    const VelaNet::Deadline deadline(exchangeTimeoutMs());
     // Bytes left from an answer that came too late belong to no request any more.
     ::tcflush(m_fd, TCIFLUSH);
     for (int done = 0; done < requestSize;) {

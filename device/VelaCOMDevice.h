@@ -6,8 +6,8 @@
 
 namespace VelaDevice {
 
-// A sensor on a serial line (or a pseudo-terminal). Reads and writes are bounded by a
-// time-out of about a second; calls are serialised per object.
+// A sensor on a serial line (or a pseudo-terminal). Every exchange is bounded by the
+// library's time-out (a second); calls are serialised per object.
 class VELADEVICE_EXPORT VelaCOMDevice
 {
 public:

@@ -38,7 +38,7 @@ bool LS7xConnection::connect()
 {
     std::lock_guard<std::mutex> lock(m_controlMutex);
     m_persistent = true;
-    return ensureControl(VelaNet::Deadline(DefaultTimeoutMs));
+    return ensureControl(VelaNet::Deadline(exchangeTimeoutMs()));
 }
 
 void LS7xConnection::disconnect()
@@ -113,7 +113,7 @@ bool LS7xConnection::sendMode(uint16_t command, int mode)
 bool LS7xConnection::exchangeUntilClosed(uint16_t command)
 {
     std::lock_guard<std::mutex> lock(m_controlMutex);
-    const VelaNet::Deadline deadline(DefaultTimeoutMs);
+    const VelaNet::Deadline deadline(exchangeTimeoutMs());
     bool ok = ensureControl(deadline) && transfer(command, nullptr, 0, nullptr, 0, deadline);
     if (ok) {
         char byte;
@@ -160,7 +160,7 @@ bool LS7xConnection::udpReceive(uint16_t kind, void* out, uint32_t size)
     std::lock_guard<std::mutex> lock(m_udpMutex);
     if (!m_udp.valid() || size + sizeof(ResultHeader) > m_datagram.size())
         return false;
-    const VelaNet::Deadline deadline(DefaultTimeoutMs);
+    const VelaNet::Deadline deadline(exchangeTimeoutMs());
     for (;;) {
         sockaddr_in from{};
         socklen_t fromLen = sizeof from;
@@ -192,7 +192,7 @@ bool LS7xConnection::dataConnect(const uint8_t address[4], uint16_t port)
 {
     std::lock_guard<std::mutex> lock(m_dataMutex);
     m_data.reset();
-    const VelaNet::Deadline deadline(DefaultTimeoutMs);
+    const VelaNet::Deadline deadline(exchangeTimeoutMs());
     VelaNet::Fd fd = VelaNet::connectTcp(VelaNet::makeAddress(address, port), deadline);
     const uint32_t hello[2] = {DataHelloMagic, 0};
     uint32_t ack[2] = {0, 0};

@@ -3,6 +3,7 @@
 #include "VelaDeviceTypes.h"
 #include "VelaProtocol.h"
 #include "VelaSocket.h"
+#include "Timeouts.h"
 
 #include <cstdint>
 #include <mutex>
@@ -48,7 +49,7 @@ public:
     // One request and its answer, which must carry StatusOk and exactly answerSize bytes
     // (read and thrown away when answer is null). Without Connect the exchange opens a connection of its own and closes it afterwards.
     bool exchange(uint16_t command, const void* request, uint32_t requestSize,
-                  void* answer, uint32_t answerSize, int timeoutMs = DefaultTimeoutMs);
+                  void* answer, uint32_t answerSize, int timeoutMs = exchangeTimeoutMs());
 
     // A command whose request is a mode of 0 or 1 and whose answer is empty.
     bool sendMode(uint16_t command, int mode);
@@ -60,8 +61,6 @@ public:
 
     bool dataConnect(const uint8_t address[4], uint16_t port);
     void dataClose();
-
-    static constexpr int DefaultTimeoutMs = 1000;
 
 private:
     bool ensureControl(const VelaNet::Deadline& deadline);

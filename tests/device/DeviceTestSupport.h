@@ -7,6 +7,7 @@
 #include "SensorModel.h"
 #include "VelaDevice.h"
 #include "VelaSocket.h"
+#include "private/Timeouts.h"
 
 #include <QtTest>
 
@@ -37,6 +38,12 @@ inline VelaDevice::_UDP_DEVINFOBLOCK_PC blockOf(const Emulator& emulator, int in
     uint8_t address[4];
     VelaNet::parseIPv4(info.address, address);
     return makeInfoBlock(info.model, info.serial, address, info.controlPort, info.firmwareVersion);
+}
+
+// The library's bound on one exchange (VELA_DEVICE_TIMEOUT_MS raises it for sanitizer runs).
+inline qint64 timeoutMs()
+{
+    return VelaDevice::exchangeTimeoutMs();
 }
 
 // Milliseconds a call takes.
