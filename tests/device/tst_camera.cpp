@@ -63,22 +63,23 @@ void tst_Camera::laserLineIsWhereThePixelLineSaysItIs()
 {
     Connected c = connectLS74();
     QCOMPARE(c.device->SetCalibrationMode(1), 1);
-    std::vector<uint32_t> pixels(640);
+    // Pixel lines just before and just after the frame bracket where the moving scene was.
+    std::vector<uint32_t> before(640), after(640);
     std::vector<uint8_t> frame(LS74Device::ImageBufferSize);
-    QCOMPARE(c.device->GetPixels(pixels.data()), 1);
+    QCOMPARE(c.device->GetPixels(before.data()), 1);
     QCOMPARE(c.device->GetImage(frame.data()), 1);
+    QCOMPARE(c.device->GetPixels(after.data()), 1);
     const std::vector<int> rows = brightestRows(frame);
     int compared = 0, matching = 0;
     for (int col = 6; col < 639; ++col) {
-        if (pixels[size_t(col)] == 0xFFFFFFFFu)
+        if (before[size_t(col)] == 0xFFFFFFFFu || after[size_t(col)] == 0xFFFFFFFFu)
             continue;
         ++compared;
-        const double row = pixels[size_t(col)] / 1e6;
-        QVERIFY(row >= 0 && row < 512);
-        matching += std::abs(rows[size_t(col)] - row) <= 3;
+        const double first = before[size_t(col)] / 1e6, second = after[size_t(col)] / 1e6;
+        QVERIFY(first >= 0 && first < 512);
+        matching += rows[size_t(col)] >= std::min(first, second) - 3 && rows[size_t(col)] <= std::max(first, second) + 3;
     }
-    // The object moves between the two requests (more so in slow builds); the belt does not.
-    QVERIFY2(compared > 500 && matching > compared * 2 / 3, qPrintable(QString("%1 of %2").arg(matching).arg(compared)));
+    QVERIFY2(compared > 500 && matching > compared * 9 / 10, qPrintable(QString("%1 of %2").arg(matching).arg(compared)));
 }
 
 void tst_Camera::brightnessFollowsLaserLevel()
