@@ -35,7 +35,6 @@ Scanner::Scanner(ScannerSetup setup)
       m_random(m_setup.serial * 0x9E3779B97F4A7C15ull + 7)
 {
     std::memcpy(m_address, m_setup.address, 4);
-    m_datagram.resize(sizeof(ResultHeader) + m_state.resultSize());
 }
 
 Scanner::~Scanner()
@@ -402,8 +401,6 @@ void Scanner::pushOne(const Faults& faults, bool triggered)
 {
     const uint8_t* result = m_state.nextResult(triggered);
     const ResultHeader header{ResultMagic, typeCode(m_setup.model), ResultProfile, m_setup.serial, m_state.resultSize()};
-    std::memcpy(m_datagram.data(), &header, sizeof header);
-    std::memcpy(m_datagram.data() + sizeof header, result, m_state.resultSize());
 
     if (faults.udpLossShare <= 0 || m_random.uniform() >= faults.udpLossShare) {
         const ParamBlock& params = m_state.params();
@@ -417,17 +414,24 @@ void Scanner::pushOne(const Faults& faults, bool triggered)
             std::memcpy(host, loopback, 4);
         }
         if (params.hostPort != 0) {
-            const sockaddr_in to = VelaNet::makeAddress(host, params.hostPort);
-            ::sendto(m_udp.get(), m_datagram.data(), m_datagram.size(), MSG_DONTWAIT,
-                     reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            sockaddr_in to = VelaNet::makeAddress(host, params.hostPort);
+            iovec parts[2] = {{const_cast<ResultHeader*>(&header), sizeof header},
+                              {const_cast<uint8_t*>(result), m_state.resultSize()}};
+            msghdr message{};
+            message.msg_name = &to;
+            message.msg_namelen = sizeof to;
+            message.msg_iov = parts;
+            message.msg_iovlen = 2;
+            ::sendmsg(m_udp.get(), &message, MSG_DONTWAIT);
         }
     }
     for (DataClient& client : m_dataClients) {
         if (client.greeted && client.pending.empty() && client.fd.valid()) {
-            client.pending.assign(m_datagram.begin(), m_datagram.end());
+            const auto* bytes = reinterpret_cast<const uint8_t*>(&header);
+            client.pending.assign(bytes, bytes + sizeof header);
+            client.pending.insert(client.pending.end(), result, result + m_state.resultSize());
             flushDataClient(client);
         }
     }
 }
-
 } // namespace VelaEmulator

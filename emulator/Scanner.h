@@ -113,7 +113,6 @@ private:
     Clock::time_point m_pushStart;
     uint64_t m_pushed = 0;
     uint32_t m_warnedHost = 0;
-    std::vector<uint8_t> m_datagram;
 
     mutable std::mutex m_mutex;   // guards what other threads read or set
     Faults m_faults;
