@@ -46,6 +46,8 @@ Behaviour:
   --rate R               results per second while internal sampling is on, or "max" for as
                          fast as possible (default: the UDP frequency of the parameter block)
   --reboot-ms MS         how long a reboot keeps a scanner offline (1000)
+  --first-counter N      measurement and packet counters after power-up (0); 65500 shows
+                         the 16-bit wrap within seconds
   --quiet                no log lines on standard error
 
 Faults (for every sensor):
@@ -67,7 +69,7 @@ Firmware files:
 
 enum Option {
     OptLS71 = 1000, OptLS74, OptLS74B, OptLP81, OptSerials, OptAddress, OptSameAddress, OptControlPort,
-    OptDataPort, OptHostPort, OptDiscovery, OptStateDir, OptRate, OptRebootMs, OptQuiet, OptLoss,
+    OptDataPort, OptHostPort, OptDiscovery, OptStateDir, OptRate, OptRebootMs, OptFirstCounter, OptQuiet, OptLoss,
     OptRefuseWrites, OptDropAfter, OptSilent, OptDelay, OptMakeFirmware, OptFwType, OptFwVersion,
     OptFwPayload, OptHelp
 };
@@ -81,7 +83,7 @@ const option options[] = {
     {"data-port", required_argument, nullptr, OptDataPort}, {"host-port", required_argument, nullptr, OptHostPort},
     {"discovery", required_argument, nullptr, OptDiscovery}, {"state-dir", required_argument, nullptr, OptStateDir},
     {"rate", required_argument, nullptr, OptRate}, {"reboot-ms", required_argument, nullptr, OptRebootMs},
-    {"quiet", no_argument, nullptr, OptQuiet}, {"loss", required_argument, nullptr, OptLoss},
+    {"first-counter", required_argument, nullptr, OptFirstCounter}, {"quiet", no_argument, nullptr, OptQuiet}, {"loss", required_argument, nullptr, OptLoss},
     {"refuse-writes", no_argument, nullptr, OptRefuseWrites},
     {"drop-after", required_argument, nullptr, OptDropAfter}, {"silent", no_argument, nullptr, OptSilent},
     {"delay", required_argument, nullptr, OptDelay}, {"make-firmware", required_argument, nullptr, OptMakeFirmware},
@@ -208,6 +210,11 @@ int main(int argc, char** argv)
             if (!toNumber(optarg, 0, 600000, &value))
                 return fail("--reboot-ms takes 0 to 600000");
             config.rebootMs = int(value);
+            break;
+        case OptFirstCounter:
+            if (!toNumber(optarg, 0, 65535, &value))
+                return fail("--first-counter takes 0 to 65535");
+            config.firstCounter = uint16_t(value);
             break;
         case OptQuiet: quiet = true; break;
         case OptLoss:
