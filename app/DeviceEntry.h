@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AcquisitionStatistics.h"
 #include "DeviceInfoPage.h"
 
 #include <QColor>
@@ -20,27 +21,6 @@ namespace VelaStreamer {
 class LS71Streamer;
 class LS74Streamer;
 }
-
-// Acquisition counters of one sensor; see the statistics timer of the main window.
-struct AcquisitionStatistics
-{
-    static constexpr int WindowSize = 5;
-
-    qint32 measTotal = 0;
-    qint32 lastMeasCounter = 43981;
-    qint32 measTotalLastSecond = 0;
-    qint32 packetTotal = 0;
-    qint32 packetTotalLastSecond = 0;
-    qint32 frameTotal = 0;
-    qint32 frameTotalLastSecond = 0;
-    quint16 prevMeasCounter = 65535; // 65535: no counter stored yet
-    qint32 profileSeconds = 0;
-    qint32 imageSeconds = 0;
-    std::array<qint32, WindowSize> measWindow {};
-    std::array<qint32, WindowSize> packetWindow {};
-    std::array<qint32, WindowSize> frameWindow {};
-    qint32 windowPos = 0;
-};
 
 // One sensor found by the last search: its device object, its streamer thread and what the
 // main window keeps about it. Its position in the main window's list is the id its
@@ -84,7 +64,15 @@ public:
     QString infoPageHtml();
     const VelaDevice::_UDP_DEVINFOBLOCK_PC& blockCopy() const { return m_block; }
 
-    void resetStatistics() { statistics = AcquisitionStatistics(); }
+    // Counters and acquisition state start over (a disconnected sensor acquires nothing);
+    // the listening flag stays.
+    void resetStatistics()
+    {
+        statistics = AcquisitionStatistics();
+        acquiringProfiles = false;
+        acquiringImages = false;
+        speedTest = false;
+    }
 
     QString ipText;
     QString macText;

@@ -9,5 +9,10 @@
 // take differences as unsigned 32-bit numbers.
 quint32 GetTickCount();
 
+// Replaces the clock behind GetTickCount (tests drive time with it); null restores the
+// monotonic clock.
+using TickCountSource = quint32 (*)();
+void setTickCountSource(TickCountSource source);
+
 // Blocks the calling thread for the given number of milliseconds.
 void Sleep(quint32 milliseconds);
