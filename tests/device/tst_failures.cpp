@@ -26,6 +26,7 @@ private slots:
     void udpReadWithoutResultsTimesOut();
     void concurrentCallsDoNotInterleave();
     void dataHandOverFailures();
+    void emulatorSurvivesGarbage();
 };
 
 using Call = std::function<int(LS74Device&)>;
@@ -274,6 +275,65 @@ void tst_Failures::dataHandOverFailures()
     const qint64 ms = elapsedMs([&] { QCOMPARE(device.TCPDataConnect(loopback, info.dataPort), 0); });
     QVERIFY2(ms >= timeoutMs() * 9 / 10 && ms < timeoutMs() * 3 / 2, qPrintable(QString::number(ms)));
     QCOMPARE(device.TCPDataConnect(loopback, 0), 0);
+}
+
+void tst_Failures::emulatorSurvivesGarbage()
+{
+    auto emulator = startEmulator({{Model::LS74, 0}});
+    const SensorInfo info = emulator->sensor(0);
+    const auto block = blockOf(*emulator, 0);
+
+    // Discovery: datagrams of every wrong shape.
+    VelaNet::Fd udp = VelaNet::bindUdp(VelaNet::makeAddress(loopback, 0));
+    const sockaddr_in discovery = VelaNet::makeAddress(loopback, emulator->discoveryPort());
+    const std::vector<std::vector<uint8_t>> datagrams = {{}, {1}, std::vector<uint8_t>(8, 0xFF), std::vector<uint8_t>(9000, 0x31)};
+    for (const auto& d : datagrams)
+        ::sendto(udp.get(), d.data(), d.size(), 0, reinterpret_cast<const sockaddr*>(&discovery), sizeof discovery);
+    QVERIFY(!VelaNet::waitReadable(udp.get(), 200));   // none of them is answered
+
+    const sockaddr_in control = VelaNet::makeAddress(loopback, info.controlPort);
+    // A request of the wrong size is answered "bad request" and the connection stays usable.
+    {
+        VelaNet::Fd fd = VelaNet::connectTcp(control, VelaNet::Deadline(1000));
+        QVERIFY(fd.valid());
+        const VelaProtocol::FrameHeader shortWrite{VelaProtocol::FrameMagic, VelaProtocol::CmdWriteParams, 0, 7, 10};
+        std::vector<uint8_t> request = frame(shortWrite, 10);
+        const VelaProtocol::FrameHeader read{VelaProtocol::FrameMagic, VelaProtocol::CmdReadParams, 0, 8, 0};
+        const std::vector<uint8_t> second = frame(read, 0);
+        request.insert(request.end(), second.begin(), second.end());
+        QVERIFY(VelaNet::sendAll(fd.get(), request.data(), request.size(), VelaNet::Deadline(1000)));
+        VelaProtocol::FrameHeader answer{};
+        QVERIFY(VelaNet::recvAll(fd.get(), &answer, sizeof answer, VelaNet::Deadline(1000)));
+        QCOMPARE(int(answer.status), int(VelaProtocol::StatusBadRequest));
+        QCOMPARE(answer.sequence, 7u);
+        QCOMPARE(answer.length, 0u);
+        QVERIFY(VelaNet::recvAll(fd.get(), &answer, sizeof answer, VelaNet::Deadline(1000)));
+        QCOMPARE(int(answer.status), int(VelaProtocol::StatusOk));
+        QCOMPARE(answer.length, uint32_t(sizeof(VelaProtocol::ParamBlock)));
+        std::vector<uint8_t> block(answer.length);
+        QVERIFY(VelaNet::recvAll(fd.get(), block.data(), block.size(), VelaNet::Deadline(1000)));
+        // An unknown command is answered as such.
+        const VelaProtocol::FrameHeader unknown{VelaProtocol::FrameMagic, 999, 0, 9, 0};
+        QVERIFY(VelaNet::sendAll(fd.get(), &unknown, sizeof unknown, VelaNet::Deadline(1000)));
+        QVERIFY(VelaNet::recvAll(fd.get(), &answer, sizeof answer, VelaNet::Deadline(1000)));
+        QCOMPARE(int(answer.status), int(VelaProtocol::StatusUnsupported));
+    }
+    // Bytes that are not our protocol, and a header announcing more than any request may carry:
+    // the sensor hangs up.
+    for (const VelaProtocol::FrameHeader& header : {VelaProtocol::FrameHeader{0x54534547, 1, 0, 1, 0},
+                                                   VelaProtocol::FrameHeader{VelaProtocol::FrameMagic, 10, 0, 1, 0x7FFFFFFF}}) {
+        VelaNet::Fd fd = VelaNet::connectTcp(control, VelaNet::Deadline(1000));
+        QVERIFY(VelaNet::sendAll(fd.get(), &header, sizeof header, VelaNet::Deadline(1000)));
+        char byte;
+        QVERIFY(VelaNet::waitReadable(fd.get(), 1000));
+        QCOMPARE(int(::recv(fd.get(), &byte, 1, 0)), 0);
+    }
+    // Still serving.
+    LS74Device device(&block);
+    QCOMPARE(device.ReadParams(), 1);
+    qputenv("VELA_DEVICE_SEARCH", QByteArray::fromStdString(emulator->searchEndpoint()));
+    VelaDevice::VelaEthernetDetector detector;
+    QCOMPARE(detector.Search(VelaDevice::DeviceTypeAll, 1), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_Failures)
