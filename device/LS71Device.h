@@ -8,9 +8,9 @@ namespace VelaDevice {
 class VELADEVICE_EXPORT LS71Device : public LS7xDevice
 {
 public:
-    static const int ProfileValuesCount = 2048;   // floats of one converted profile
-    static const int ProfileBufferSize = 4100;    // bytes of one raw result
-    static const int ImageBufferSize = 327680;    // bytes of one camera frame
+    static constexpr int ProfileValuesCount = 2048;   // floats of one converted profile
+    static constexpr int ProfileBufferSize = 4100;    // bytes of one raw result
+    static constexpr int ImageBufferSize = 327680;    // bytes of one camera frame
 
     explicit LS71Device(const _UDP_DEVINFOBLOCK_PC* block);
     ~LS71Device() override;

@@ -9,12 +9,12 @@ namespace VelaDevice {
 class VELADEVICE_EXPORT LS74Device : public LS7xDevice
 {
 public:
-    static const int ProfileValuesCount = 2560;   // floats of one converted profile
-    static const int ProfileBufferSize = 10768;   // bytes of one raw result
-    static const int ImageBufferSize = 327680;    // bytes of one camera frame
-    static const int PixelsBufferSize = 2560;     // bytes of one pixel line (640 words)
-    static const int FpgaParamsSize = 1024;       // bytes of the FPGA table
-    static const int SpeedTestSize = 63165;       // bytes the sensor sends per speed test
+    static constexpr int ProfileValuesCount = 2560;   // floats of one converted profile
+    static constexpr int ProfileBufferSize = 10768;   // bytes of one raw result
+    static constexpr int ImageBufferSize = 327680;    // bytes of one camera frame
+    static constexpr int PixelsBufferSize = 2560;     // bytes of one pixel line (640 words)
+    static constexpr int FpgaParamsSize = 1024;       // bytes of the FPGA table
+    static constexpr int SpeedTestSize = 63165;       // bytes the sensor sends per speed test
 
     explicit LS74Device(const _UDP_DEVINFOBLOCK_PC* block);
     ~LS74Device() override;
