@@ -78,6 +78,27 @@ public:
     QString fileAnswer;
 };
 
+// Every message the status bar shows while it lives, in order: later steps may replace a
+// message before a test gets to read it.
+class StatusLog
+{
+public:
+    explicit StatusLog(MainWindow& window)
+    {
+        m_connection = QObject::connect(window.statusBar(), &QStatusBar::messageChanged,
+                                        [this](const QString& message) {
+                                            if (!message.isEmpty())
+                                                messages.append(message);
+                                        });
+    }
+    ~StatusLog() { QObject::disconnect(m_connection); }
+
+    QStringList messages;
+
+private:
+    QMetaObject::Connection m_connection;
+};
+
 template <class Widget>
 Widget* widget(const QWidget& window, const char* name)
 {
