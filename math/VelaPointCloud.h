@@ -17,8 +17,9 @@
 
 namespace VelaMath {
 
-// Every value other than SortAscending sorts descending where an order is applied.
-enum VelaSortOrder { SortNone = 0, SortAscending = 1, SortDescending = 2 };
+// Every value other than SortAscending sorts descending where an order is applied; the fixed
+// underlying type makes any int a valid order.
+enum VelaSortOrder : int { SortNone = 0, SortAscending = 1, SortDescending = 2 };
 
 // A cloud of VelaPointXY, VelaPointXYZ or VelaPointXYZRGB, stored by value in one contiguous
 // list. The range fields are only touched by the operations that say so; run calcRange()
