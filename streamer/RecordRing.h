@@ -2,11 +2,12 @@
 
 #include "velastreamer_global.h"
 
-#include <QSemaphore>
 #include <QtGlobal>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <new>
 
 namespace VelaStreamer {
@@ -38,17 +39,20 @@ public:
     bool handBack(quint64 upTo, quint64* repostUpTo);
 
 private:
-    const int m_capacity;
+    const quint64 m_capacity;
     const quint64 m_batch;
-    QSemaphore m_free;
+    // Standard primitives rather than Qt's, whose futexes the thread sanitizer cannot follow.
+    std::mutex m_mutex;
+    std::condition_variable m_slotReturned;
     // Streamer thread only.
+    quint64 m_claimed = 0;
     int m_position = 0;
     bool m_holding = false;
     bool m_starved = false;
     // Shared.
     std::atomic<quint64> m_published{0};
     std::atomic<bool> m_handBackPending{false};
-    std::atomic<quint64> m_returned{0};   // written by the streamer object's thread
+    std::atomic<quint64> m_returned{0};   // written under m_mutex by the streamer object's thread
 };
 
 // A ring of preallocated records plus one spare that takes a reading nobody can be given.

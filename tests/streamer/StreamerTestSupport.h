@@ -62,7 +62,6 @@ public:
     QList<const void*> images;
     QList<uchar> imageFirstBytes;
     QList<uchar> rcs;
-    QList<ushort> measCounters;     // of countProfile
     int readErrors = 0;
     int speedTests = 0;
     bool complete() const { return !rcs.isEmpty(); }
@@ -78,7 +77,6 @@ public slots:
         images << image;
         imageFirstBytes << *static_cast<const uchar*>(image);
     }
-    void countProfile(uchar, const void*, ushort meas, ushort) { measCounters << meas; }
     void onReadError(uchar id) { note(id, "error"); ++readErrors; }
     void onSpeedTest(uchar id) { note(id, "speed"); ++speedTests; }
     void onComplete(uchar id, uchar rc) { note(id, "complete"); rcs << rc; }
