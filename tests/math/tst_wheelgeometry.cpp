@@ -164,6 +164,10 @@ private slots:
         QTest::newRow("single-precision cosine")
             << QList<float>{0, 0, 0, 90, 0, 0} << QList<float>{} << QList<float>{0, 1e6f}
             << QList<float>{-0.04371139f, 0, -1e6f} << 1e-6f;
+        // 17 degrees from the single-precision pi rounds to another float than from pi itself.
+        QTest::newRow("single-precision pi")
+            << QList<float>{0, 0, 0, 17, 0, 0} << QList<float>{} << QList<float>{0, 1e6f}
+            << QList<float>{956304.75f, 0, -292371.71875f} << 0.0f;
         QTest::newRow("rolling, k = 0") << origin + QList<float>{0, 0, 0}
                                         << QList<float>{400, 7, 0} << p
                                         << QList<float>{415, 20, 32} << 0.0f;
