@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QSettings>
 
-#include <climits>
 #include <cmath>
 
 namespace VelaMath {
@@ -51,10 +50,10 @@ struct DetectionSettings
     float maxDist;
 };
 
-// A stored float count truncated to int; a value no int can hold counts as 0.
+// A stored float count truncated to int; NaN or a value no int can hold counts as 0.
 int truncatedCount(float value)
 {
-    return std::fabs(value) < float(INT_MAX / 2) ? int(value) : 0;
+    return std::fabs(value) < 2e9f ? int(value) : 0;
 }
 
 DetectionSettings readDetectionSettings(QSettings& s, int sensor)
