@@ -2,18 +2,31 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
+
+#include "AcquisitionStatistics.h"
+#include "DumpRecorder.h"
+
+#include <VelaProfile.h>
 
 #include <memory>
 #include <vector>
 
 class DeviceEntry;
+struct MeasurementWindow;
+struct SensorConfig;
 class ImageGrabber;
+class QImage;
 class QThread;
 class QTimer;
 namespace Ui {
 class MainWindowClass;
+}
+namespace VelaDevice {
+class LS7xDevice;
+class LS74Device;
 }
 namespace VelaStreamer {
 class LS71Streamer;
@@ -25,6 +38,15 @@ class LS74Streamer;
 //   mainwindow_search.cpp      device search, the device list and its streamer wiring
 //   mainwindow_connection.cpp  selection, connect, disconnect, information page
 //   mainwindow_streamend.cpp   the end of a sensor's stream
+//   mainwindow_resultviewer.cpp profile reception, filters and drawing, start and stop
+//   mainwindow_statistics.cpp  rates per second, read errors
+//   mainwindow_parameters.cpp  parameter controls, interactive sliders and their commit
+//   mainwindow_network.cpp     network and Modbus settings of the parameter page
+//   mainwindow_paramfiles.cpp  read, write, flush, default, export and import buttons
+//   mainwindow_images.cpp      camera images, the image viewer, snapshots
+//   mainwindow_service.cpp     reboot, power off, firmware upgrade, network speed test
+//   mainwindow_factory.cpp     factory parameter flushes and FPGA test patterns
+//   mainwindow_recording.cpp   dump recording, "Save measure", Listen UDP, monitor mode
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -109,4 +131,130 @@ private:
     bool m_interactiveParamChanged = false;
     bool m_firstShown = false;
     bool m_deviceLibraryOpen = false;
+
+    // Parameters page: parameter controls, network and Modbus settings, parameter buttons
+    // and configuration files
+public:
+    void readParamsToControls(int row);
+    // True when the device accepted the block or the entry holds no device.
+    bool writeControlsToDevice(int row);
+
+public slots:
+    void onChangedLaserLevelSlider(int value);
+    void onChangedExposureSlider(int value);
+    void onChangedPixelBrightnessSlider(int value);
+    void onChangeSelSamplingModeCombo(int index);
+    void onImageWidgetFinishedRect(QPoint p1, QPoint p2);
+    void firePerSec10Timer();
+    void onClickedMoreSettings(const QString& link);
+    void onChangedTabNetworkConfig(int index);
+    void onClickedReadParamsButton();
+    void onClickedWriteParamsButton();
+    void onClickedFlushParamsButton();
+    void onClickedDefaultParamsButton();
+    void onClickedExportParamsButton();
+    void onClickedImportParamsButton();
+
+private:
+    void connectParameterControls();
+    // The entry of the device table's current row, or null.
+    DeviceEntry* currentEntry() const;
+    // Pauses the entry's streamer and answers whether it was paused already.
+    static bool pauseEntryStreamer(const DeviceEntry& entry);
+    static void restoreEntryStreamer(const DeviceEntry& entry, bool wasPaused);
+    void commitInteractiveParams(DeviceEntry* entry);
+    void showWriteParamsFailure(const DeviceEntry& entry);
+    void readNetworkToControls(const VelaDevice::LS7xDevice& device);
+    void readLS74NetworkToControls(const VelaDevice::LS74Device& device);
+    void writeNetworkToDevice(VelaDevice::LS7xDevice& device);
+    void writeModbusServerToDevice(VelaDevice::LS74Device& device);
+    void writeModbusRecordToDevice(VelaDevice::LS74Device& device);
+    void setNetworkHeights(int groupHeight, int tabsHeight);
+    void flushParams(int area);
+    void showWindowOnImage(const MeasurementWindow& window);
+    // The values a configuration file holds, as the controls and the entry show them now.
+    SensorConfig configFromControls(const DeviceEntry& entry) const;
+
+    // Result viewer and statistics: profile reception, filtering and drawing, acquisition
+    // rates, read errors
+public slots:
+    void onRecvProfile(unsigned char id, const void* lpData, unsigned short measCounter,
+                       unsigned short packCounter);
+    void onChangeSelFilterCombo(int index);
+    void onChangeSelDrawProfilesCombo(int index);
+    void onClickedDrawProfilesButton();
+    void onTriggeredPixelsCheck(int state);
+    void onVisFullscreenEvent(bool fullScreen);
+    void onVis2FullscreenEvent(bool fullScreen);
+    void calculatePerSecValues();
+    void onReadError(unsigned char id);
+
+private:
+    void initResultViewer();
+    void drawProfile(const DeviceEntry& entry, const unsigned char* record, quint16 count);
+    void applySelectedFilter();
+    void showProfileRates(const AcquisitionStatistics& statistics,
+                          AcquisitionStatistics::ProfileStep step, float factor);
+    void showFrameRates(const AcquisitionStatistics& statistics, qint32 frames);
+
+    // Reused for every profile: the one drawn as "p1" and the one drawn as "p3".
+    VelaMath::VelaProfile m_workingProfile;
+    VelaMath::VelaProfile m_filteredProfile;
+    quint32 m_lastDrawTick = 0;
+    // Tick count of the previous statistics tick, 0 before the first.
+    quint32 m_lastStatisticsTick = 0;
+
+    // Images, service, factory and recording: camera images and snapshots, service
+    // commands, factory and FPGA commands, the dump file, "Save measure", Listen UDP and
+    // monitor mode
+public slots:
+    void onClickedDrawImagesButton();
+    void onChangeSelDrawImagesCombo(int index);
+    void onRecvImage(unsigned char id, const void* lpData);
+    void onReadyImage(const QImage* image);
+    void onImageWidgetMouseMove(QPoint p1, QPoint p2);
+    void onImageWidgetMousePress(Qt::MouseButton button, QPoint position,
+                                 Qt::KeyboardModifiers modifiers);
+    void onClickedSaveBitmapButton();
+    void onClickedRebootButton();
+    void onClickedPowerOffButton();
+    void onClickedUpgradeButton();
+    void onClickedSpeedTestButton();
+    void onRecvSpeedTestResponse(unsigned char id);
+    void onClickedWriteFactParamsButton();
+    void onClickedFlushFactParamsButton();
+    void onClickedResetFactParamsButton();
+    void onClickedFpgaAmpl1Button();
+    void onClickedFpgaAmpl2Button();
+    void onClickedFpgaAmpl3Button();
+    void onTriggeredDumpUDPCheck(int state);
+    void onClickedSaveCSVButton();
+    void onTriggeredUDPCheck(int state);
+    void onTriggeredMonitorPortCheck(int state);
+    void onClickedMonitorTCPRadio(bool checked);
+    void onClickedMonitorUDPRadio(bool checked);
+
+public:
+    // Profile Start/Stop: the monitor branch, taken while monitor mode is on or chosen.
+    bool monitorModeRequested() const;
+    void startMonitorMode();
+    void stopMonitorMode();
+    // Recording of a listening entry's stream while "Dump to file" is checked: opened when
+    // its profile acquisition starts, one record per profile counted, closed at the stop.
+    void startRecording(DeviceEntry& entry);
+    void recordProfile(const DeviceEntry& entry, const void* record);
+    void stopRecording();
+
+private:
+    void connectServiceControls();
+    void setMonitorControlsEnabled(bool enabled);
+    void stopImages(DeviceEntry& entry);
+    // Reboot and power off differ only in the call and their texts.
+    void runShutdownCommand(int (VelaDevice::LS7xDevice::*command)(), const QString& failure,
+                            const QString& success);
+    void flushFactoryParams(int mode, const QString& failure);
+    void writeFpgaPattern(const QString& status, unsigned char (*pattern)(int column));
+
+    DumpRecorder m_dump;
+    QPointer<DeviceEntry> m_recordedEntry;
 };

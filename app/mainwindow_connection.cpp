@@ -36,6 +36,8 @@ void MainWindow::onClickedDeviceTableCell(int row, int column)
     ui->buttonConnect->setEnabled(true);
     ui->buttonConnect->setText(entry->connected ? tr("Disconnect") : tr("Connect"));
     showDeviceInfo(row);
+    if (entry->connected)
+        readParamsToControls(row);
 }
 
 void MainWindow::onDoubleClickedDeviceTableCell(int row, int column)
@@ -168,7 +170,7 @@ void MainWindow::onConnected(unsigned char id)
     entry->connected = true;
 
     Sleep(150);
-    // The sensor's parameters are read into the controls between the two settling waits.
+    readParamsToControls(id);
     Sleep(150);
 
     ui->imageWidget->setSelectionEnabled(entry->ls71() != nullptr);

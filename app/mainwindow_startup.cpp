@@ -105,6 +105,7 @@ void MainWindow::initOnFirstShow()
     m_statisticsTimer->setInterval(1000);
     m_perSec10Timer = new QTimer(this);
     m_perSec10Timer->setInterval(250);
+    initResultViewer();
 
     m_imageGrabber = new ImageGrabber(this);
     m_imageGrabber->setColor(m_beamColor);
@@ -125,6 +126,9 @@ void MainWindow::initOnFirstShow()
     ui->tabWidget_2->setTabEnabled(2, false);
     ui->tabWidget_2->setTabEnabled(3, false);
     ui->tabWidget_2->setTabEnabled(4, true);
+
+    connectParameterControls();
+    connectServiceControls();
 
     ui->comboFrequency->addItem(tr("disable"));
     for (int hz = 1; hz <= 250; ++hz)
