@@ -333,6 +333,9 @@ void TestMainWindowParameters::slidersSendAndCommit()
     window.statusBar()->clearMessage();
     QVERIFY(waitForStatus(window, sensorStatus(LS74Serial, "interactive parameter updated")));
     QVERIFY(!streamerPaused(*entry));
+    // Reading the block keeps the stream out only for the read.
+    window.readParamsToControls(row);
+    QVERIFY(!streamerPaused(*entry));
     const SensorParams sent = sensorParams(*entry);
     QCOMPARE(sent.laserLevel, 5);
     QCOMPARE(sent.exposure, 1234);
