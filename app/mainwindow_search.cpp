@@ -12,6 +12,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <type_traits>
+
 void MainWindow::onClickedSearchButton()
 {
     ui->buttonSearch->setEnabled(false);
@@ -79,7 +81,18 @@ void MainWindow::connectStreamerSignals(DeviceEntry* entry, Streamer* streamer)
             Qt::QueuedConnection);
     connect(streamer, &Streamer::complete, entry, forEntry(&MainWindow::onStreamEnded),
             Qt::QueuedConnection);
+    connect(streamer, qOverload<uchar, const void*, ushort, ushort>(&Streamer::receivedProfile),
+            entry, forEntry(&MainWindow::onRecvProfile), Qt::QueuedConnection);
+    connect(streamer, &Streamer::readError, entry, forEntry(&MainWindow::onReadError),
+            Qt::QueuedConnection);
+    connect(streamer, &Streamer::receivedImage, entry, forEntry(&MainWindow::onRecvImage),
+            Qt::QueuedConnection);
+    if constexpr (std::is_same_v<Streamer, VelaStreamer::LS74Streamer>)
+        connect(streamer, &Streamer::receivedSpeedTestResponse, entry,
+                forEntry(&MainWindow::onRecvSpeedTestResponse), Qt::QueuedConnection);
 }
+// Monitor mode wires its own LS74 entry.
+template void MainWindow::connectStreamerSignals(DeviceEntry*, VelaStreamer::LS74Streamer*);
 
 void MainWindow::appendDeviceRow(const DeviceEntry& entry)
 {

@@ -25,18 +25,26 @@ void MainWindow::onStreamEnded(unsigned char id, unsigned char rc)
     DeviceEntry* entry = entryAt(id);
     if (!entry)
         return;
-    if (rc != 0) {
-        showStatus(sensorMessage(*entry, tr("%1 (SN: %2): Stream ended abnormally; rc=%3 (%4)"))
-                       .arg(rc)
-                       .arg(streamEndReason(rc)));
-    }
+    const QString message =
+        sensorMessage(*entry, tr("%1 (SN: %2): Stream ended abnormally; rc=%3 (%4)"))
+            .arg(rc)
+            .arg(streamEndReason(rc));
     // A sensor that never reported "connected" keeps its connecting mark until the next
     // search rebuilds the list.
     if (entry->connected) {
+        // An acquisition still marked as running ends the way Stop ends it, so that its
+        // controls come back.
+        if (entry->acquiringProfiles) {
+            ui->cobmoDrawProfiles->setCurrentIndex(id);
+            onClickedDrawProfilesButton();
+        }
         selectRow(id, 1);
         onClickedConnectButton();
     } else {
         setTableStatus(id, tr("Not connected"));
     }
+    // Shown last: the disconnect reports itself too, and the reason of the end must stay.
+    if (rc != 0)
+        showStatus(message);
     ui->buttonSearch->setEnabled(true);
 }
