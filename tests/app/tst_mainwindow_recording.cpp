@@ -1,0 +1,277 @@
+#include "ResultViewerSupport.h"
+
+#include <VelaProfileZ.h>
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+using namespace ResultViewerTest;
+
+namespace {
+// Records of a dump file, -1 when it holds anything but whole records.
+int countRecords(const QString& path, QList<int>* pointCounts = nullptr)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    int records = 0;
+    VelaMath::VelaProfileZ profile;
+    while (!file.atEnd()) {
+        profile.clear();
+        const int points = profile.readFromFile(file);
+        if (points < 0 || !std::isnan(profile.z))
+            return -1;
+        if (pointCounts)
+            pointCounts->append(points);
+        ++records;
+    }
+    return records;
+}
+
+// Answers file dialogs with a name and the filter at a position of the offered list.
+class FileAnswers : public DialogRecorder
+{
+public:
+    QString answerFile(const UserDialogs::FileRequest& request) override
+    {
+        if (request.selectedFilter && filterIndex >= 0)
+            *request.selectedFilter = request.filter.split(QStringLiteral(";;")).value(filterIndex);
+        if (whileOpen)
+            whileOpen();
+        return DialogRecorder::answerFile(request);
+    }
+    int filterIndex = -1;
+    std::function<void()> whileOpen;
+};
+}
+
+class TestMainWindowRecording : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void dumpChooser_data();
+    void dumpChooser();
+    void dumpHoldsRawProfilesWhateverTab();
+    void unopenableDumpIsReported();
+    void saveMeasure_data();
+    void saveMeasure();
+    void saveMeasureDeclined();
+    void listenUDPRecordsFastStream();
+
+private:
+    // Starts the acquisition of the connected entry as if it listened to UDP with "Dump to
+    // file" checked, and stops its sensor so that only the test's profiles arrive.
+    bool startQuietRecording(const QString& dumpName);
+
+    ConnectedWindow m_view;
+    std::unique_ptr<FileAnswers> m_dialogs;
+    QTemporaryDir m_dir;
+};
+
+void TestMainWindowRecording::init()
+{
+    QVERIFY(m_view.open());
+    m_dialogs = std::make_unique<FileAnswers>();
+}
+
+void TestMainWindowRecording::cleanup()
+{
+    m_view.close();
+    m_dialogs.reset();
+}
+
+void TestMainWindowRecording::dumpChooser_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("recorded");
+    QTest::newRow("bin in capitals") << "dump.BIN" << "dump.BIN";
+    QTest::newRow("no extension") << "dump" << "dump.bin";
+    QTest::newRow("other extension") << "dump.txt" << "dump.txt.bin";
+}
+
+void TestMainWindowRecording::dumpChooser()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, recorded);
+    QVERIFY(startQuietRecording(chosen));
+    m_view.window->onClickedDrawProfilesButton();
+    QCOMPARE(statusText(*m_view.window), QString("Written measure to %1").arg(m_dir.filePath(recorded)));
+    QVERIFY(QFileInfo::exists(m_dir.filePath(recorded)));
+
+    // Cancelling the chooser unchecks the box.
+    QCheckBox* dump = widget<QCheckBox>(*m_view.window, "checkDumpUDP");
+    dump->setChecked(false);
+    m_dialogs->fileAnswer.clear();
+    dump->setChecked(true);
+    QVERIFY(!dump->isChecked());
+}
+
+bool TestMainWindowRecording::startQuietRecording(const QString& dumpName)
+{
+    m_dialogs->fileAnswer = m_dir.filePath(dumpName);
+    QCheckBox* dump = widget<QCheckBox>(*m_view.window, "checkDumpUDP");
+    dump->setEnabled(true);
+    dump->setChecked(true);
+    if (!dump->isChecked() || m_dialogs->fileRequests.isEmpty()
+        || m_dialogs->fileRequests.last().caption != "Dump measure")
+        return false;
+    m_view.entry().listeningUDP = true;
+    m_view.window->onClickedDrawProfilesButton();
+    m_view.streamer().pause();
+    m_view.window->waitWithEvents(300);
+    return m_view.entry().acquiringProfiles;
+}
+
+void TestMainWindowRecording::dumpHoldsRawProfilesWhateverTab()
+{
+    QVERIFY(startQuietRecording("stream.bin"));
+    const QString path = m_dir.filePath("stream.bin");
+    const qint64 before = QFileInfo(path).size();
+    const qint32 processedBefore = m_view.entry().statistics.packetTotal;
+    QTabWidget* tabs = widget<QTabWidget>(*m_view.window, "tabWidget");
+    // The kih filter would change the profile if the drawing step filtered the record.
+    widget<QComboBox>(*m_view.window, "comboFilter")->setCurrentIndex(1);
+
+    const QList<VelaMath::VelaPointXY> spiky { { 0, 1 }, { 1, 90 } };
+    const ProfileRecord records[] = { ProfileRecord(spiky), ProfileRecord::flat(0),
+                                      ProfileRecord::flat(1, 4.0f) };
+    const int tabShown[] = { 1, 0, 2 };
+    quint16 counter = 50000;
+    for (int i = 0; i < 3; ++i) {
+        tabs->setCurrentIndex(tabShown[i]);
+        TestClock::set(quint32(1000 * (i + 1)));
+        m_view.receive(records[i], counter++);
+    }
+    m_view.receive(records[2], quint16(counter - 1)); // a duplicate is not processed
+    QCOMPARE(QFileInfo(path).size() - before, qint64(23 + 7 + 15));
+
+    m_view.window->onClickedDrawProfilesButton();
+    QList<int> counts;
+    QCOMPARE(countRecords(path, &counts), m_view.entry().statistics.packetTotal);
+    QCOMPARE(m_view.entry().statistics.packetTotal - processedBefore, 3);
+    QCOMPARE(counts.mid(counts.size() - 3), (QList<int> { 2, 0, 1 }));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.seek(before));
+    VelaMath::VelaProfileZ first;
+    QCOMPARE(first.readFromFile(file), 2);
+    QCOMPARE(first.points[1].y, 90.0f);
+}
+
+void TestMainWindowRecording::unopenableDumpIsReported()
+{
+    QVERIFY(QDir(m_dir.path()).mkdir("taken.bin"));
+    StatusLog log(*m_view.window);
+    QVERIFY(startQuietRecording("taken.bin"));
+    QVERIFY(log.messages.first().startsWith(QString("Cannot record to %1").arg(m_dir.filePath("taken.bin"))));
+    m_view.window->onClickedDrawProfilesButton();
+    QVERIFY(!statusText(*m_view.window).startsWith("Written measure"));
+    QVERIFY(statusText(*m_view.window).startsWith(QString("Recording to %1 failed").arg(m_dir.filePath("taken.bin"))));
+}
+
+void TestMainWindowRecording::saveMeasure_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("point file under a csv name") << "scan.csv" << 0 << "scan.csv.bin";
+    QTest::newRow("csv") << "scan" << 1 << "scan.csv";
+}
+
+void TestMainWindowRecording::saveMeasure()
+{
+    QFETCH(QString, chosen);
+    QFETCH(int, filter);
+    QFETCH(QString, saved);
+    m_view.window->onClickedDrawProfilesButton();
+    m_view.streamer().pause();
+    m_view.window->waitWithEvents(300);
+    // The profile that arrives while the dialog is open is the one saved.
+    const ProfileRecord record = ProfileRecord::flat(5, 12.5f);
+    m_dialogs->filterIndex = filter;
+    m_dialogs->fileAnswer = m_dir.filePath(chosen);
+    m_dialogs->whileOpen = [&] { m_view.receive(record, 60000); };
+    widget<QPushButton>(*m_view.window, "buttonSaveCSV")->click();
+    const QString path = m_dir.filePath(saved);
+    QCOMPARE(statusText(*m_view.window), QString("Saved measure to %1").arg(path));
+    VelaMath::VelaProfile profile;
+    QCOMPARE(filter == 0 ? profile.readFromFile(path) : profile.readFromCSVFile(path, 0, 1), 5);
+    QCOMPARE(profile.points[4].y, 12.5f);
+}
+
+void TestMainWindowRecording::saveMeasureDeclined()
+{
+    const QString path = m_dir.filePath("kept.bin");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("old");
+    }
+    m_dialogs->fileAnswer = path;
+    m_dialogs->messageAnswer = QMessageBox::No;
+    widget<QPushButton>(*m_view.window, "buttonSaveCSV")->setEnabled(true);
+    widget<QPushButton>(*m_view.window, "buttonSaveCSV")->click();
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QCOMPARE(m_dialogs->messages[0].title, QString("Save measure"));
+    QCOMPARE(QFileInfo(path).size(), qint64(3));
+    QVERIFY(!statusText(*m_view.window).startsWith("Saved measure"));
+
+    // A write that fails is reported.
+    m_dialogs->fileAnswer = m_dir.filePath("missing/folder/m.bin");
+    widget<QPushButton>(*m_view.window, "buttonSaveCSV")->click();
+    QVERIFY(statusText(*m_view.window).startsWith("Could not save measure"));
+}
+
+void TestMainWindowRecording::listenUDPRecordsFastStream()
+{
+    // Start over with a sensor that is found but not connected and streams quickly.
+    m_view.close();
+    CommandLine::setArguments(QStringList());
+    VelaEmulator::EmulatorConfig config = VelaEmulator::EmulatorConfig::forTests();
+    config.sensors = { { VelaEmulator::Model::LS74, Serial } };
+    config.resultRate = 2000;
+    VelaEmulator::Emulator emulator(config);
+    std::string error;
+    QVERIFY2(emulator.start(&error), error.c_str());
+    qputenv("VELA_DEVICE_SEARCH", QByteArray::fromStdString(emulator.searchEndpoint()));
+    MainWindow window;
+    window.show();
+    QVERIFY(searchAndWait(window));
+    const int row = rowOfSerial(window, Serial);
+    window.onClickedDeviceTableCell(row, 1);
+    DeviceEntry& entry = *window.entryAt(row);
+
+    QCheckBox* listen = widget<QCheckBox>(window, "checkUDP");
+    listen->setEnabled(true);
+    listen->setChecked(true);
+    QVERIFY(listen->isChecked());
+    QVERIFY(entry.listeningUDP);
+    QCOMPARE(cellText(window, row, 4), QString("UDP mode"));
+    QCOMPARE(statusText(window), QString("%1 (SN: %2): switched stream to UDP mode").arg(entry.ipText).arg(Serial));
+    QCOMPARE(comboItems(window, "cobmoDrawProfiles")[row], QString("%1 - UDP mode").arg(entry.ipText));
+
+    m_dialogs->fileAnswer = m_dir.filePath("fast");
+    widget<QCheckBox>(window, "checkDumpUDP")->setChecked(true);
+    widget<QTabWidget>(window, "tabWidget")->setCurrentIndex(0);
+    window.onClickedDrawProfilesButton();
+    QVERIFY(entry.acquiringProfiles);
+    QVERIFY(QTest::qWaitFor([&] { return entry.statistics.packetTotal >= 500; }, 15000));
+    window.onClickedDrawProfilesButton();
+    QCOMPARE(statusText(window), QString("Written measure to %1").arg(m_dir.filePath("fast.bin")));
+    QCOMPARE(countRecords(m_dir.filePath("fast.bin")), entry.statistics.packetTotal);
+
+    listen->setChecked(false);
+    QVERIFY(!entry.listeningUDP);
+    QVERIFY(!widget<QCheckBox>(window, "checkDumpUDP")->isChecked());
+    QVERIFY(statusText(window).endsWith("switched stream to TCP/IP mode"));
+    QVERIFY(waitForCell(window, row, 4, "Connected"));
+}
+
+QTEST_MAIN(TestMainWindowRecording)
+#include "tst_mainwindow_recording.moc"

@@ -1,0 +1,356 @@
+#include "AppTestSupport.h"
+#include "DeviceEntry.h"
+#include "ImageViewer.h"
+
+#include <LS71Streamer.h>
+#include <LS74Device.h>
+#include <LS74Streamer.h>
+
+#include <QImageReader>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <vector>
+
+using VelaEmulator::Model;
+
+namespace {
+constexpr quint32 LS71Serial = 7101;
+constexpr quint32 LS74Serial = 7401;
+constexpr int FrameBytes = 640 * 512;
+
+// Answers file dialogs with a name and the filter at a position of the offered list.
+class FileAnswers : public DialogRecorder
+{
+public:
+    QString answerFile(const UserDialogs::FileRequest& request) override
+    {
+        if (request.selectedFilter && filterIndex >= 0)
+            *request.selectedFilter = request.filter.split(QStringLiteral(";;")).value(filterIndex);
+        return DialogRecorder::answerFile(request);
+    }
+    int filterIndex = -1;
+};
+}
+
+class TestMainWindowService : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void framesArriveInBeamColour();
+    void frameRouting_data();
+    void frameRouting();
+    void snapshotNames_data();
+    void snapshotNames();
+    void snapshotNotReplacedOnNo();
+    void rebootOnLS71FailsWithoutDisconnecting();
+    void rebootOnLS74Disconnects();
+    void speedTestAverage();
+    void speedTestStopsImagesAndCountsAnswers();
+    void factoryFlushOnLS71();
+    void fpgaPatterns_data();
+    void fpgaPatterns();
+
+private:
+    int connectSensor(quint32 serial);
+    DeviceEntry& entry(int row) { return *m_window->entryAt(row); }
+    QString labelText(const char* name) { return widget<QLabel>(*m_window, name)->text(); }
+    // Shows a converted frame of the LS74 in the viewer, with images running.
+    int showFrame(const std::vector<unsigned char>& frame);
+
+    std::unique_ptr<EmulatedSensors> m_sensors;
+    std::unique_ptr<FileAnswers> m_dialogs;
+    std::unique_ptr<MainWindow> m_window;
+    QTemporaryDir m_dir;
+};
+
+void TestMainWindowService::init()
+{
+    CommandLine::setArguments(QStringList());
+    m_sensors = std::make_unique<EmulatedSensors>(std::vector<VelaEmulator::SensorSpec> {
+        { Model::LS71, LS71Serial }, { Model::LS74, LS74Serial } });
+    QVERIFY(m_sensors->start());
+    m_dialogs = std::make_unique<FileAnswers>();
+    m_window = std::make_unique<MainWindow>();
+    m_window->show();
+    QVERIFY(searchAndWait(*m_window));
+}
+
+void TestMainWindowService::cleanup()
+{
+    m_window.reset();
+    m_dialogs.reset();
+    m_sensors.reset();
+}
+
+int TestMainWindowService::connectSensor(quint32 serial)
+{
+    const int row = rowOfSerial(*m_window, serial);
+    m_window->onClickedDeviceTableCell(row, 1);
+    widget<QPushButton>(*m_window, "buttonConnect")->click();
+    return waitForCell(*m_window, row, 4, "Connected") ? row : -1;
+}
+
+int TestMainWindowService::showFrame(const std::vector<unsigned char>& frame)
+{
+    const int row = connectSensor(LS74Serial);
+    if (row < 0)
+        return row;
+    widget<QTabWidget>(*m_window, "tabWidget")->setCurrentIndex(2);
+    widget<QPushButton>(*m_window, "buttonDrawImages")->click();
+    entry(row).ls74Streamer()->pause();
+    m_window->waitWithEvents(300);
+    m_window->onRecvImage(static_cast<unsigned char>(row), frame.data());
+    return row;
+}
+
+void TestMainWindowService::framesArriveInBeamColour()
+{
+    const int row = connectSensor(LS74Serial);
+    QVERIFY(row >= 0);
+    widget<QTabWidget>(*m_window, "tabWidget")->setCurrentIndex(2);
+    QPushButton* button = widget<QPushButton>(*m_window, "buttonDrawImages");
+    button->click();
+    QCOMPARE(button->text(), QString("Stop"));
+    QVERIFY(widget<QPushButton>(*m_window, "buttonSaveBitmap")->isEnabled());
+    QVERIFY(QTest::qWaitFor([&] { return labelText("frameCounterLabel").toInt() >= 2; }, 10000));
+
+    // The snapshot is the converted frame: the sensor's laser colour at full brightness.
+    const QString path = m_dir.filePath("frame.png");
+    m_dialogs->fileAnswer = path;
+    m_dialogs->filterIndex = 1;
+    widget<QPushButton>(*m_window, "buttonSaveBitmap")->click();
+    QImage saved(path);
+    QCOMPARE(saved.size(), QSize(640, 512));
+    const QColor beam = entry(row).displayColor;
+    bool sawBeam = false;
+    for (int y = 0; y < saved.height() && !sawBeam; ++y) {
+        for (int x = 0; x < saved.width() && !sawBeam; ++x) {
+            const QColor pixel = saved.pixelColor(x, y);
+            // Every pixel is a shade of the beam colour.
+            QVERIFY(pixel.red() <= beam.red() && pixel.green() <= beam.green()
+                    && pixel.blue() <= beam.blue());
+            sawBeam = pixel.value() > 0;
+        }
+    }
+    QVERIFY(sawBeam);
+
+    button->click();
+    QCOMPARE(button->text(), QString("Start"));
+    QVERIFY(!widget<QPushButton>(*m_window, "buttonSaveBitmap")->isEnabled());
+    QVERIFY(entry(row).ls74Streamer()->isPaused());
+}
+
+void TestMainWindowService::frameRouting_data()
+{
+    QTest::addColumn<int>("idOffset"); // from the selected entry's id; -1 = id 255
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("counted");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("selected, viewer shown") << 0 << 2 << 1 << true;
+    QTest::newRow("any device id") << -1 << 2 << 1 << true;
+    QTest::newRow("other device") << 1 << 2 << 0 << false;
+    QTest::newRow("viewer not shown") << 0 << 1 << 1 << false;
+}
+
+void TestMainWindowService::frameRouting()
+{
+    QFETCH(int, idOffset);
+    QFETCH(int, tab);
+    QFETCH(int, counted);
+    QFETCH(bool, shown);
+    const std::vector<unsigned char> frame(FrameBytes, 200);
+    const int row = showFrame(frame);
+    QVERIFY(row >= 0);
+    const qint32 before = entry(row).statistics.frameTotal;
+    const QString labelBefore = labelText("frameCounterLabel");
+    widget<QTabWidget>(*m_window, "tabWidget")->setCurrentIndex(tab);
+
+    std::vector<unsigned char> next(FrameBytes, 7);
+    const int id = idOffset < 0 ? 255 : (row + idOffset) % 2;
+    m_window->onRecvImage(static_cast<unsigned char>(id), next.data());
+
+    QCOMPARE(entry(row).statistics.frameTotal - before, counted);
+    QCOMPARE(labelText("frameCounterLabel") != labelBefore, shown);
+    const QString path = m_dir.filePath(QString("routing%1.bmp").arg(QTest::currentDataTag()));
+    m_dialogs->fileAnswer = path;
+    m_dialogs->filterIndex = 0;
+    widget<QPushButton>(*m_window, "buttonSaveBitmap")->click();
+    const QColor expected = QColor(QImage(path).pixel(0, 0));
+    const QColor beam = entry(row).displayColor;
+    const int brightness = shown ? 7 : 200;
+    QCOMPARE(expected.blue(), int(beam.blueF() * brightness));
+}
+
+void TestMainWindowService::snapshotNames_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("png appended") << "snapshot" << 1 << "snapshot.png" << QByteArray("png");
+    QTest::newRow("png kept before bmp") << "shot.png" << 0 << "shot.png.bmp" << QByteArray("bmp");
+    QTest::newRow("bmp in capitals") << "shot.BMP" << 0 << "shot.BMP" << QByteArray("bmp");
+}
+
+void TestMainWindowService::snapshotNames()
+{
+    QFETCH(QString, chosen);
+    QFETCH(int, filter);
+    QFETCH(QString, saved);
+    QFETCH(QByteArray, format);
+    QVERIFY(showFrame(std::vector<unsigned char>(FrameBytes, 100)) >= 0);
+    m_dialogs->fileAnswer = m_dir.filePath(chosen);
+    m_dialogs->filterIndex = filter;
+    widget<QPushButton>(*m_window, "buttonSaveBitmap")->click();
+
+    const QString path = m_dir.filePath(saved);
+    QCOMPARE(statusText(*m_window), QString("Saved snapshot to %1").arg(path));
+    QImageReader reader(path);
+    QCOMPARE(reader.format(), format);
+    QCOMPARE(reader.size(), QSize(640, 512));
+}
+
+void TestMainWindowService::snapshotNotReplacedOnNo()
+{
+    QVERIFY(showFrame(std::vector<unsigned char>(FrameBytes, 100)) >= 0);
+    const QString path = m_dir.filePath("kept.png");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not an image");
+    }
+    m_dialogs->fileAnswer = path;
+    m_dialogs->filterIndex = 1;
+    m_dialogs->messageAnswer = QMessageBox::No;
+    widget<QPushButton>(*m_window, "buttonSaveBitmap")->click();
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QCOMPARE(m_dialogs->messages[0].title, QString("Save bitmap"));
+    QCOMPARE(m_dialogs->messages[0].text, QString("%1 already exists.\nDo you want to replace it?").arg(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("not an image"));
+
+    // A snapshot that cannot be written is reported, not passed over.
+    m_dialogs->fileAnswer = m_dir.filePath("no/such/folder/shot.png");
+    widget<QPushButton>(*m_window, "buttonSaveBitmap")->click();
+    QVERIFY(statusText(*m_window).startsWith("Could not save snapshot"));
+}
+
+void TestMainWindowService::rebootOnLS71FailsWithoutDisconnecting()
+{
+    const int row = connectSensor(LS71Serial);
+    QVERIFY(row >= 0);
+    widget<QPushButton>(*m_window, "buttonReboot")->click();
+    widget<QPushButton>(*m_window, "buttonShutdown")->click();
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    QCOMPARE(m_dialogs->messages[0].kind, UserDialogs::MessageKind::Critical);
+    QCOMPARE(m_dialogs->messages[0].title, QString("Error"));
+    QCOMPARE(m_dialogs->messages[0].text, QString("LS7xDevice::Reboot() failed"));
+    QCOMPARE(m_dialogs->messages[1].text, QString("LS7xDevice::PowerOff() failed"));
+    QVERIFY(entry(row).connected);
+    QCOMPARE(cellText(*m_window, row, 4), QString("Connected"));
+}
+
+void TestMainWindowService::rebootOnLS74Disconnects()
+{
+    const int row = connectSensor(LS74Serial);
+    QVERIFY(row >= 0);
+    StatusLog log(*m_window);
+    widget<QPushButton>(*m_window, "buttonReboot")->click();
+    QVERIFY(m_dialogs->messages.isEmpty());
+    QVERIFY(!entry(row).connected);
+    QCOMPARE(cellText(*m_window, row, 4), QString("Not connected"));
+    QCOMPARE(statusText(*m_window),
+             QString("%1 (SN: %2): reboot in progress...").arg(entry(row).ipText).arg(LS74Serial));
+    QVERIFY(log.messages.contains(QString("%1 (SN: %2): disconnected").arg(entry(row).ipText).arg(LS74Serial)));
+}
+
+void TestMainWindowService::speedTestAverage()
+{
+    const int row = connectSensor(LS74Serial);
+    QVERIFY(row >= 0);
+    widget<QPushButton>(*m_window, "pushButton_SpeedTest")->click();
+    entry(row).ls74Streamer()->pause();
+    m_window->waitWithEvents(300);
+    AcquisitionStatistics& statistics = entry(row).statistics;
+    statistics.frameTotalLastSecond = statistics.frameTotal;
+    for (int answers : { 3, 0, 4, 0, 0 }) {
+        for (int i = 0; i < answers; ++i)
+            m_window->onRecvSpeedTestResponse(static_cast<unsigned char>(row));
+        m_window->calculatePerSecValues();
+    }
+    QCOMPARE(labelText("label_SpeedTestKBps"), QString("252.66"));
+}
+
+void TestMainWindowService::speedTestStopsImagesAndCountsAnswers()
+{
+    const int row = connectSensor(LS74Serial);
+    QVERIFY(row >= 0);
+    widget<QTabWidget>(*m_window, "tabWidget")->setCurrentIndex(2);
+    widget<QPushButton>(*m_window, "buttonDrawImages")->click();
+    QVERIFY(entry(row).acquiringImages);
+
+    QPushButton* speedTest = widget<QPushButton>(*m_window, "pushButton_SpeedTest");
+    speedTest->click();
+    QVERIFY(!entry(row).acquiringImages);
+    QCOMPARE(widget<QPushButton>(*m_window, "buttonDrawImages")->text(), QString("Start"));
+    QCOMPARE(speedTest->text(), QString("Stop"));
+    // The answers of the emulated sensor reach the result.
+    QVERIFY(QTest::qWaitFor([&] { return labelText("label_SpeedTestKBps").toDouble() > 0; }, 10000));
+
+    speedTest->click();
+    QCOMPARE(speedTest->text(), QString("Start"));
+    QVERIFY(entry(row).ls74Streamer()->isPaused());
+}
+
+void TestMainWindowService::factoryFlushOnLS71()
+{
+    const int row = connectSensor(LS71Serial);
+    QVERIFY(row >= 0);
+    m_window->onClickedFlushFactParamsButton();
+    m_window->onClickedResetFactParamsButton();
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    QCOMPARE(m_dialogs->messages[0].text, QString("LS7xDevice::FlushFactoryParams() failed"));
+    QCOMPARE(m_dialogs->messages[1].text, QString("LS7xDevice::FlushFactoryParams(1) failed"));
+}
+
+void TestMainWindowService::fpgaPatterns_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("value");
+    QTest::newRow("ramp wraps") << 1 << 300 << 44;
+    QTest::newRow("ramp end") << 1 << 639 << 127;
+    QTest::newRow("alternating even") << 2 << 10 << 255;
+    QTest::newRow("alternating odd") << 2 << 11 << 128;
+    QTest::newRow("full") << 3 << 639 << 255;
+}
+
+void TestMainWindowService::fpgaPatterns()
+{
+    QFETCH(int, button);
+    QFETCH(int, column);
+    QFETCH(int, value);
+    const int row = connectSensor(LS74Serial);
+    QVERIFY(row >= 0);
+    using Slot = void (MainWindow::*)();
+    const Slot patternSlots[] = { &MainWindow::onClickedFpgaAmpl1Button,
+                           &MainWindow::onClickedFpgaAmpl2Button,
+                           &MainWindow::onClickedFpgaAmpl3Button };
+    (m_window.get()->*patternSlots[button - 1])();
+    QCOMPARE(statusText(*m_window), QString("MainWindow::onClickedFpgaAmpl%1Button").arg(button));
+
+    VelaStreamer::LS74Streamer& streamer = *entry(row).ls74Streamer();
+    streamer.pause();
+    std::vector<unsigned char> table(VelaDevice::LS74Device::FpgaParamsSize);
+    QVERIFY(entry(row).ls74()->ReadFpgaParams(table.data()) != 0);
+    QCOMPARE(int(table[column]), value);
+}
+
+QTEST_MAIN(TestMainWindowService)
+#include "tst_mainwindow_service.moc"
