@@ -1,11 +1,15 @@
 #include "AppTestSupport.h"
 #include "DeviceEntry.h"
 #include "ImageViewer.h"
+#include "MeasurementWindow.h"
 
+#include <Firmware.h>
+#include <LS71Device.h>
 #include <LS71Streamer.h>
 #include <LS74Device.h>
 #include <LS74Streamer.h>
 
+#include <QCheckBox>
 #include <QImageReader>
 #include <QLabel>
 #include <QTabWidget>
@@ -49,6 +53,10 @@ private slots:
     void snapshotNotReplacedOnNo();
     void rebootOnLS71FailsWithoutDisconnecting();
     void rebootOnLS74Disconnects();
+    void firmwareUpgrade_data();
+    void firmwareUpgrade();
+    void dragTooNarrowResetsWindow();
+    void monitorModeStartStop();
     void speedTestAverage();
     void speedTestStopsImagesAndCountsAnswers();
     void factoryFlushOnLS71();
@@ -268,6 +276,101 @@ void TestMainWindowService::rebootOnLS74Disconnects()
     QCOMPARE(statusText(*m_window),
              QString("%1 (SN: %2): reboot in progress...").arg(entry(row).ipText).arg(LS74Serial));
     QVERIFY(log.messages.contains(QString("%1 (SN: %2): disconnected").arg(entry(row).ipText).arg(LS74Serial)));
+}
+
+void TestMainWindowService::firmwareUpgrade_data()
+{
+    QTest::addColumn<quint32>("serial");
+    QTest::addColumn<int>("fileType");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("fitting file") << LS74Serial << 74 << "Success"
+                                  << "Firmware upload successful. Please reboot device to apply upgrade.";
+    QTest::newRow("file of another model") << LS74Serial << 71 << "Error" << "Upgrade failed!";
+    QTest::newRow("LS71") << LS71Serial << 71 << "Error" << "Upgrade failed!";
+}
+
+void TestMainWindowService::firmwareUpgrade()
+{
+    QFETCH(quint32, serial);
+    QFETCH(int, fileType);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    const int row = connectSensor(serial);
+    QVERIFY(row >= 0);
+    const std::vector<uint8_t> image = VelaEmulator::makeFirmware(
+        static_cast<uint16_t>(fileType), 4300, std::vector<uint8_t>(4096, 0x5A));
+    const QString path = m_dir.filePath("new.fw");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+    }
+    // Streaming while the upload runs: the upload must not interleave with result reads.
+    widget<QTabWidget>(*m_window, "tabWidget")->setCurrentIndex(1);
+    widget<QPushButton>(*m_window, "buttonDrawProfiles")->click();
+    m_dialogs->fileAnswer = path;
+    widget<QPushButton>(*m_window, "buttonUpgrade")->click();
+    QCOMPARE(m_dialogs->fileRequests.size(), 1);
+    QCOMPARE(m_dialogs->fileRequests[0].caption, QString("Open file"));
+    QCOMPARE(m_dialogs->fileRequests[0].filter, QString("Firmware Update (*.fw)"));
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QCOMPARE(m_dialogs->messages[0].title, title);
+    QCOMPARE(m_dialogs->messages[0].text, text);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // The stream goes on afterwards.
+    QVERIFY(entry(row).connected);
+    entry(row).forStreamer([](auto& streamer) { QVERIFY(!streamer.isPaused()); });
+}
+
+void TestMainWindowService::dragTooNarrowResetsWindow()
+{
+    const int row = connectSensor(LS71Serial);
+    QVERIFY(row >= 0);
+    VelaDevice::LS71Device& device = *entry(row).ls71();
+    QTabWidget* tabs = widget<QTabWidget>(*m_window, "tabWidget");
+    tabs->setCurrentIndex(2);
+    ImageViewer* viewer = widget<ImageViewer>(*m_window, "imageWidget");
+    StatusLog log(*m_window);
+
+    // A proper rectangle first narrows the window, then a drag of 4 x 100 gives it back.
+    QTest::mousePress(viewer, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(viewer, QPoint(300, 200));
+    QTest::mouseRelease(viewer, Qt::LeftButton, {}, QPoint(300, 200));
+    QVERIFY(log.messages.contains("100,100 : 300,200"));
+    entry(row).ls71Streamer()->pause();
+    QVERIFY(device.ReadParams() == 1);
+    QVERIFY(device.GetWindowWidth() < MeasurementWindow::Full);
+
+    QTest::mousePress(viewer, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(viewer, QPoint(104, 200));
+    QTest::mouseRelease(viewer, Qt::LeftButton, {}, QPoint(104, 200));
+    QVERIFY(device.ReadParams() == 1);
+    QCOMPARE(MeasurementWindow::of(device), MeasurementWindow());
+}
+
+void TestMainWindowService::monitorModeStartStop()
+{
+    QCheckBox* monitor = widget<QCheckBox>(*m_window, "checkBox_MonitorPort");
+    QVERIFY(monitor->isChecked()); // until the first connection
+    const int found = m_window->entryCount();
+    QPushButton* button = widget<QPushButton>(*m_window, "buttonDrawProfiles");
+    m_window->onClickedDrawProfilesButton();
+    QCOMPARE(m_window->entryCount(), found + 1);
+    QCOMPARE(button->text(), QString("Stop"));
+    // The tab holding the controls waits for a connection; their own state is what counts.
+    QVERIFY(monitor->testAttribute(Qt::WA_ForceDisabled));
+    QVERIFY(!widget<QTabWidget>(*m_window, "tabWidget")->isTabEnabled(0));
+    QVERIFY(m_window->entryAt(found)->ls74Streamer()->isRunning());
+
+    m_window->onClickedDrawProfilesButton();
+    QCOMPARE(m_window->entryCount(), found);
+    QCOMPARE(button->text(), QString("Start"));
+    QVERIFY(!monitor->testAttribute(Qt::WA_ForceDisabled));
+    QVERIFY(widget<QTabWidget>(*m_window, "tabWidget")->isTabEnabled(0));
+    // The selection no longer names the removed entry: the FPGA command finds nothing.
+    m_window->onClickedFpgaAmpl1Button();
+    QCOMPARE(statusText(*m_window), QString("MainWindow::onClickedFpgaAmpl1Button"));
 }
 
 void TestMainWindowService::speedTestAverage()
