@@ -76,6 +76,10 @@ void MainWindow::onRecvProfile(unsigned char id, const void* lpData, unsigned sh
         return;
     const int shown = ui->cobmoDrawProfiles->currentIndex();
     DeviceEntry* entry = entryAt(shown);
+    // Monitor mode needs no searched sensor: with none shown, the monitor entry keeps the
+    // duplicate filter itself instead of every profile being dropped.
+    if (!entry && m_monitorMode)
+        entry = entryAt(entryCount() - 1);
     if (!entry || !entry->statistics.acceptMeasCounter(measCounter))
         return;
     if (m_monitorMode)
