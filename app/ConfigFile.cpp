@@ -1,5 +1,7 @@
 #include "ConfigFile.h"
 
+#include "FileNameRules.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -63,9 +65,7 @@ bool isConfiguration(const QSettings& settings)
 
 QString withExtension(const QString& path)
 {
-    if (path.split(QLatin1Char('.')).last().toLower() == QLatin1String("ls71"))
-        return path;
-    return path + QStringLiteral(".ls71");
+    return FileNameRules::withExtension(path, QStringLiteral("ls71"));
 }
 
 bool write(const QString& path, quint32 serialNumber, const QString& macText,
