@@ -16,6 +16,7 @@
 #include "CommandLine.h"
 #include "DeviceEntry.h"
 #include "LS7xEmulator.h"
+#include "UdpFlood.h"
 #include "VelaProtocol.h"
 #include "VelaSocket.h"
 #include "mainwindow.h"
@@ -46,26 +47,11 @@
 namespace {
 
 using namespace VelaEmulator;
+using namespace UdpFlood;
 
 constexpr int WarmUpMs = 500;
 constexpr int WindowMs = 3000;
 constexpr int TimerMs = 10;
-
-std::unique_ptr<Emulator> floodingEmulator()
-{
-    EmulatorConfig config = EmulatorConfig::forTests();
-    config.sensors = { { Model::LS74 } };
-    config.resultRate = -1; // as fast as it can
-    auto emulator = std::make_unique<Emulator>(config);
-    return emulator->start() ? std::move(emulator) : nullptr;
-}
-
-void runEvents(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 bool runEventsUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -78,24 +64,6 @@ bool runEventsUntil(const std::function<bool()>& done, int timeoutMs)
     }
     return true;
 }
-
-// Results the sensor sent (packet-counter span) and those handed on; written by one thread.
-struct PacketTally
-{
-    std::atomic<quint64> received { 0 };
-    std::atomic<quint64> span { 0 };
-    bool started = false;
-    ushort last = 0;
-
-    void add(ushort packet)
-    {
-        if (started)
-            span.fetch_add(ushort(packet - last), std::memory_order_relaxed);
-        started = true;
-        last = packet;
-        received.fetch_add(1, std::memory_order_relaxed);
-    }
-};
 
 // Worst lateness of a repeating timer in the calling thread.
 class TimerDelay
@@ -178,43 +146,7 @@ std::unique_ptr<Rig> rig;
 
 void ReceiveCeiling(benchmark::State& state)
 {
-    auto emulator = floodingEmulator();
-    if (!emulator) {
-        state.SkipWithError("emulator did not start");
-        return;
-    }
-    const uint8_t loopback[4] = { 127, 0, 0, 1 };
-    VelaNet::Fd socket = VelaNet::bindUdp(VelaNet::makeAddress(loopback, emulator->sensor(0).hostPort));
-    const int buffer = 8 << 20;
-    ::setsockopt(socket.get(), SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-    std::vector<uint8_t> datagram(sizeof(VelaProtocol::ResultHeader) + sizeof(VelaProtocol::LS74RawResult));
-    for (auto _ : state) {
-        PacketTally tally;
-        QElapsedTimer clock;
-        clock.start();
-        quint64 received0 = 0;
-        quint64 span0 = 0;
-        bool measuring = false;
-        while (clock.elapsed() < WarmUpMs + WindowMs) {
-            if (!measuring && clock.elapsed() >= WarmUpMs) {
-                measuring = true;
-                received0 = tally.received;
-                span0 = tally.span;
-            }
-            if (!VelaNet::waitReadable(socket.get(), 100))
-                continue;
-            const ssize_t n = ::recv(socket.get(), datagram.data(), datagram.size(), 0);
-            if (n != ssize_t(datagram.size()))
-                continue;
-            VelaProtocol::LS74RawResult raw;
-            std::memcpy(&raw.measCounter, datagram.data() + sizeof(VelaProtocol::ResultHeader), 4);
-            tally.add(raw.packetCounter);
-        }
-        const double received = double(tally.received - received0);
-        const double span = double(tally.span - span0);
-        state.counters["profiles_per_s"] = received * 1000.0 / WindowMs;
-        state.counters["lost_share"] = span > 0 ? 1.0 - received / span : 0.0;
-    }
+    measureReceiveCeiling(state, WarmUpMs, WindowMs);
 }
 
 bool openRig()
@@ -238,16 +170,12 @@ void ReceivePath(benchmark::State& state)
     TimerDelay delay;
     for (auto _ : state) {
         runEvents(WarmUpMs);
-        const quint64 received0 = rig->tally.received;
-        const quint64 span0 = rig->tally.span;
+        const Reading start = read(rig->tally);
         const qint32 accepted0 = statistics.packetTotal;
         delay.start();
         runEvents(WindowMs);
         const qint64 worstDelay = delay.stop();
-        const double received = double(rig->tally.received - received0);
-        const double span = double(rig->tally.span - span0);
-        state.counters["profiles_per_s"] = received * 1000.0 / WindowMs;
-        state.counters["lost_share"] = span > 0 ? 1.0 - received / span : 0.0;
+        report(state, start, read(rig->tally), WindowMs);
         state.counters["accepted_per_s"] = double(statistics.packetTotal - accepted0) * 1000.0 / WindowMs;
         state.counters["max_timer_delay_ms"] = double(worstDelay);
     }
@@ -277,7 +205,8 @@ void WindowSlot(benchmark::State& state)
     }
     ushort measCounter = 0;
     for (auto _ : state) {
-        window.onRecvProfile(0, record.get(), ++measCounter, measCounter);
+        ++measCounter;
+        window.onRecvProfile(0, record.get(), measCounter, measCounter);
         QCoreApplication::processEvents();
     }
     state.SetItemsProcessed(state.iterations());

@@ -10,6 +10,7 @@
 // sent that never arrived).
 
 #include "LS74Streamer.h"
+#include "UdpFlood.h"
 #include "LS7xEmulator.h"
 #include "SensorModel.h"
 #include "VelaProtocol.h"
@@ -32,95 +33,14 @@
 namespace {
 
 using namespace VelaEmulator;
+using namespace UdpFlood;
 
 constexpr int WarmUpMs = 300;
 constexpr int WindowMs = 3000;
 
-std::unique_ptr<Emulator> floodingEmulator()
-{
-    EmulatorConfig config = EmulatorConfig::forTests();
-    config.sensors = {{Model::LS74}};
-    config.resultRate = -1;   // as fast as it can
-    auto emulator = std::make_unique<Emulator>(config);
-    return emulator->start() ? std::move(emulator) : nullptr;
-}
-
-// Packet counters seen, with their 16-bit wrap unfolded. One thread adds, any thread reads.
-struct PacketTally {
-    std::atomic<quint64> received{0};
-    std::atomic<quint64> span{0};
-    bool started = false;
-    ushort last = 0;
-
-    void add(ushort packet)
-    {
-        if (started)
-            span.fetch_add(ushort(packet - last), std::memory_order_relaxed);
-        started = true;
-        last = packet;
-        received.fetch_add(1, std::memory_order_relaxed);
-    }
-};
-
-struct Reading {
-    quint64 received = 0;
-    quint64 span = 0;
-};
-
-Reading read(const PacketTally& tally)
-{
-    return {tally.received.load(), tally.span.load()};
-}
-
-void report(benchmark::State& state, Reading start, Reading end, qint64 ms)
-{
-    const double received = double(end.received - start.received);
-    const double span = double(end.span - start.span);
-    state.counters["profiles_per_s"] = received * 1000.0 / double(ms);
-    state.counters["lost_share"] = span > 0 ? 1.0 - received / span : 0.0;
-}
-
-void runEvents(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 void ReceiveCeiling(benchmark::State& state)
 {
-    auto emulator = floodingEmulator();
-    if (!emulator) {
-        state.SkipWithError("emulator did not start");
-        return;
-    }
-    const uint8_t loopback[4] = {127, 0, 0, 1};
-    VelaNet::Fd socket = VelaNet::bindUdp(VelaNet::makeAddress(loopback, emulator->sensor(0).hostPort));
-    const int buffer = 8 << 20;
-    ::setsockopt(socket.get(), SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-    std::vector<uint8_t> datagram(sizeof(VelaProtocol::ResultHeader) + sizeof(VelaProtocol::LS74RawResult));
-    for (auto _ : state) {
-        PacketTally tally;
-        QElapsedTimer clock;
-        clock.start();
-        Reading start;
-        bool measuring = false;
-        while (clock.elapsed() < WarmUpMs + WindowMs) {
-            if (!measuring && clock.elapsed() >= WarmUpMs) {
-                measuring = true;
-                start = read(tally);
-            }
-            if (!VelaNet::waitReadable(socket.get(), 100))
-                continue;
-            const ssize_t n = ::recv(socket.get(), datagram.data(), datagram.size(), 0);
-            if (n != ssize_t(datagram.size()))
-                continue;
-            VelaProtocol::LS74RawResult raw;
-            std::memcpy(&raw.measCounter, datagram.data() + sizeof(VelaProtocol::ResultHeader), 4);
-            tally.add(raw.packetCounter);
-        }
-        report(state, start, read(tally), WindowMs);
-    }
+    measureReceiveCeiling(state, WarmUpMs, WindowMs);
 }
 
 void StreamerDelivery(benchmark::State& state)
