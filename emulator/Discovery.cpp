@@ -45,12 +45,10 @@ void Discovery::stop()
 void Discovery::run()
 {
     while (!m_worker.stopping()) {
-        pollfd fds[2] = {{m_worker.wakeFd(), POLLIN, 0}, {m_socket.get(), POLLIN, 0}};
-        if (::poll(fds, 2, 500) < 0 && errno != EINTR)
+        const Worker::Wait wait = m_worker.waitReadable(m_socket.get(), 500);
+        if (wait == Worker::Wait::Failed)
             return;
-        if (fds[0].revents)
-            m_worker.clearWake();
-        if (!(fds[1].revents & POLLIN))
+        if (wait != Worker::Wait::Readable)
             continue;
         DiscoveryRequest request;
         sockaddr_in from{};

@@ -131,12 +131,10 @@ void PointSensor::answer(const uint8_t* request, const Faults& faults)
 void PointSensor::run()
 {
     while (!m_worker.stopping()) {
-        pollfd fds[2] = {{m_worker.wakeFd(), POLLIN, 0}, {m_master.get(), POLLIN, 0}};
-        if (::poll(fds, 2, 500) < 0 && errno != EINTR)
+        const Worker::Wait wait = m_worker.waitReadable(m_master.get(), 500);
+        if (wait == Worker::Wait::Failed)
             return;
-        if (fds[0].revents)
-            m_worker.clearWake();
-        if (!(fds[1].revents & POLLIN))
+        if (wait != Worker::Wait::Readable)
             continue;
         uint8_t chunk[256];
         const ssize_t n = ::read(m_master.get(), chunk, sizeof chunk);

@@ -1,6 +1,9 @@
 #include "Worker.h"
 
+#include <poll.h>
 #include <sys/eventfd.h>
+
+#include <cerrno>
 #include <unistd.h>
 
 namespace VelaEmulator {
@@ -39,6 +42,16 @@ void Worker::clearWake()
 {
     uint64_t count;
     [[maybe_unused]] const ssize_t n = ::read(m_wake.get(), &count, sizeof count);
+}
+
+Worker::Wait Worker::waitReadable(int fd, int timeoutMs)
+{
+    pollfd fds[2] = {{m_wake.get(), POLLIN, 0}, {fd, POLLIN, 0}};
+    if (::poll(fds, 2, timeoutMs) < 0)
+        return errno == EINTR ? Wait::Idle : Wait::Failed;
+    if (fds[0].revents)
+        clearWake();
+    return (fds[1].revents & POLLIN) ? Wait::Readable : Wait::Idle;
 }
 
 } // namespace VelaEmulator

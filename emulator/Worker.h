@@ -24,6 +24,10 @@ public:
     // Drains the wake-ups; call when wakeFd() is readable.
     void clearWake();
 
+    enum class Wait { Readable, Idle, Failed };
+    // Sleeps until fd is readable, a wake-up comes or the time-out passes (wake-ups are drained).
+    Wait waitReadable(int fd, int timeoutMs);
+
     int wakeFd() const { return m_wake.get(); }
     bool stopping() const { return m_stopping.load(); }
 
