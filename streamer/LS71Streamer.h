@@ -32,6 +32,8 @@ public:
     static constexpr uchar rc_ERRTCPCONN = 2;
     static constexpr uchar rc_ERRINVPORT = 3;
     static constexpr uchar rc_ERRUDPCONN = 4;
+    // The TCP loop's reads failed and the sensor refused a new connection.
+    static constexpr uchar rc_ERRCONNLOST = 5;
 
     explicit LS71Streamer(QObject* parent = nullptr);
     // Ends a run still going (bounded by the device's time-outs), then frees the records and a

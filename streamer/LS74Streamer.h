@@ -35,6 +35,7 @@ public:
     static constexpr uchar rc_ERRTCPCONN = 2;
     static constexpr uchar rc_ERRINVPORT = 3;
     static constexpr uchar rc_ERRUDPCONN = 4;
+    // The TCP loop's reads failed and the sensor refused a new connection.
     static constexpr uchar rc_ERRCONNLOST = 5;
 
     explicit LS74Streamer(QObject* parent = nullptr);

@@ -86,8 +86,12 @@ private:
     bool imageStep(Device& device);
     bool pixelsStep(Device& device, ushort* loopPckCounter);
     void countFailure(int reportEvery);
+    void reportReadError();
+    // After a reported read error: false when the sensor no longer takes a connection.
+    bool sensorStillThere(Device& device);
 
     Streamer& s;
+    bool m_failureReported = false;
 };
 
 template <class Streamer>
@@ -236,6 +240,11 @@ void LineAcquisition<Streamer>::loopTCP()
             pace = imageStep(device);
         else
             pace = profileStep(device, false, &pckCounter, Streamer::TCPErrorReportEvery);
+        if (!sensorStillThere(device)) {
+            device.Disconnect();
+            endRun(Streamer::rc_ERRCONNLOST);
+            return;
+        }
         if (pace && period > 1)
             wait(period);
     }
@@ -286,7 +295,25 @@ void LineAcquisition<Streamer>::countFailure(int reportEvery)
         return;
     if (reportEvery > 1)
         s.m_errorCounter = 0;
+    reportReadError();
+}
+
+template <class Streamer>
+void LineAcquisition<Streamer>::reportReadError()
+{
+    m_failureReported = true;
     emit s.readError(s.m_id);
+}
+
+// Reads fail alike when the sensor is busy and when it is gone; only a refused connection tells
+// them apart. The check runs once per reported error, so a live sensor costs nothing.
+template <class Streamer>
+bool LineAcquisition<Streamer>::sensorStillThere(Device& device)
+{
+    if (!m_failureReported || s.m_stopRequest)
+        return true;
+    m_failureReported = false;
+    return device.Connect() != 0;
 }
 
 template <class Streamer>
@@ -315,7 +342,7 @@ bool LineAcquisition<Streamer>::imageStep(Device& device)
     ImageDataStruct* image = s.m_images.claimRecord(RingWaitMs);
     if (device.GetImage(image->pixels) != 1) {
         ++s.m_errorCounter;
-        emit s.readError(s.m_id);
+        reportReadError();
         return false;
     }
     s.m_errorCounter = 0;

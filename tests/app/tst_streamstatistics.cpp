@@ -124,20 +124,26 @@ void TestStreamStatistics::readErrorOfPausedStreamerIgnored()
 }
 
 // The sensor disappears while its profiles are drawn: the failing reads stop the acquisition,
-// and the sensor can still be disconnected.
+// the streamer finds the sensor gone and ends its run, and the window disconnects the sensor.
 void TestStreamStatistics::sensorGoneWhileStreaming()
 {
+    StatusLog log(*m_view.window);
     widget<QPushButton>(*m_view.window, "buttonDrawProfiles")->click();
     QTRY_VERIFY_WITH_TIMEOUT(m_view.label("pckCounterLabel").toInt() > 5, 10000);
     m_view.sensors->emulator().stop();
-    QTRY_COMPARE_WITH_TIMEOUT(statusText(*m_view.window),
-                              QString("127.0.0.1 (SN: %1): Failed to retrieve data").arg(Serial), 20000);
-    QVERIFY(!m_view.entry().acquiringProfiles);
-    QCOMPARE(widget<QPushButton>(*m_view.window, "buttonDrawProfiles")->text(), QString("Start"));
+    QTRY_COMPARE_WITH_TIMEOUT(cellText(*m_view.window, m_view.row, 4), QString("Not connected"), 20000);
 
-    widget<QPushButton>(*m_view.window, "buttonConnect")->click();
-    QCOMPARE(cellText(*m_view.window, m_view.row, 4), QString("Not connected"));
+    const QString prefix = QString("127.0.0.1 (SN: %1): ").arg(Serial);
+    const QString lost = prefix + "Stream ended abnormally; rc=5 (Connection lost)";
+    QVERIFY2(log.messages.contains(prefix + "Failed to retrieve data"), qPrintable(log.messages.join('\n')));
+    QVERIFY2(log.messages.contains(lost), qPrintable(log.messages.join('\n')));
+    QCOMPARE(statusText(*m_view.window), lost);
+    QVERIFY(!m_view.entry().connected);
+    QVERIFY(!m_view.entry().acquiringProfiles);
     QVERIFY(!m_view.streamer().isRunning());
+    QCOMPARE(widget<QPushButton>(*m_view.window, "buttonDrawProfiles")->text(), QString("Start"));
+    QCOMPARE(widget<QPushButton>(*m_view.window, "buttonConnect")->text(), QString("Connect"));
+    QVERIFY(widget<QPushButton>(*m_view.window, "buttonSearch")->isEnabled());
 }
 
 void TestStreamStatistics::abnormalEnd_data()

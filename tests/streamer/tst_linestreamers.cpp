@@ -100,6 +100,9 @@ private slots:
     void failedReadsFollowTheLoopRules() { dispatch(&tst_LineStreamers::failedReads<LS71Streamer>,
                                                    &tst_LineStreamers::failedReads<LS74Streamer>); }
 
+    void sensorLostEndsTheTcpRun_data();
+    void sensorLostEndsTheTcpRun() { dispatch(&tst_LineStreamers::sensorLost<LS71Streamer>,
+                                              &tst_LineStreamers::sensorLost<LS74Streamer>); }
     void failedReadKeepsTheSlot_data() { models(); }
     void failedReadKeepsTheSlot() { dispatch(&tst_LineStreamers::failedReadKeepsTheSlot<LS71Streamer>,
                                             &tst_LineStreamers::failedReadKeepsTheSlot<LS74Streamer>); }
@@ -156,6 +159,7 @@ private:
     template <class S> void twoArgumentForm();
     template <class S> void connectionFailure();
     template <class S> void failedReads();
+    template <class S> void sensorLost();
     template <class S> void failedReadKeepsTheSlot();
     template <class S> void udpReadErrors();
     template <class S> void images();
@@ -295,6 +299,39 @@ template <class S> void tst_LineStreamers::failedReads()
     QVERIFY(waitForEnd(rig.recorder));
     QVERIFY(stopping.elapsed() < 3000);
     QCOMPARE(rig.recorder.rcs, QList<uchar>{S::rc_USERBRK});
+}
+
+void tst_LineStreamers::sensorLostEndsTheTcpRun_data()
+{
+    QTest::addColumn<bool>("ls74");
+    QTest::addColumn<bool>("images");
+    for (bool ls74 : {false, true}) {
+        const char* model = ls74 ? "LS74" : "LS71";
+        QTest::addRow("%s profiles", model) << ls74 << false;
+        QTest::addRow("%s images", model) << ls74 << true;
+    }
+}
+
+// Failing reads alone are not a lost sensor (see failedReads); a sensor that also refuses a new
+// connection is, and the run ends on its own after the read error has been reported.
+template <class S> void tst_LineStreamers::sensorLost()
+{
+    QFETCH(bool, images);
+    auto emulator = startEmulator({{Traits<S>::model}});
+    Rig<S> rig(blockOf(*emulator, 0));
+    Traits<S>::setTCP(rig.streamer, true);
+    rig.streamer.readImages(images);
+    rig.streamer.start();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.recorder.count(images ? "image" : "profile") >= 3, 5000);
+    emulator->stop();
+    QVERIFY(waitForEnd(rig.recorder, 15000));
+    QVERIFY(rig.streamer.wait(3000));
+
+    const Recorder& r = rig.recorder;
+    QCOMPARE(r.rcs, QList<uchar>{S::rc_ERRCONNLOST});
+    QCOMPARE(r.readErrors, 1);
+    QCOMPARE(r.events.mid(r.events.size() - 2), (QStringList{"error", "complete"}));
+    QVERIFY(!rig.streamer.isRunningLoop());
 }
 
 template <class S> void tst_LineStreamers::failedReadKeepsTheSlot()
