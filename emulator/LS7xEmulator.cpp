@@ -93,6 +93,7 @@ bool Emulator::start(std::string* error)
         if (!m_config.stateDirectory.empty())
             setup.statePath = m_config.stateDirectory + "/" + modelName(spec.model) + "-" + std::to_string(serial) + ".state";
         setup.resultRate = m_config.resultRate;
+        setup.repeatPoints = m_config.repeatPoints;
         setup.rebootMs = m_config.rebootMs;
         setup.firstCounter = m_config.firstCounter;
         setup.log = m_config.log;
@@ -168,6 +169,13 @@ void Emulator::setFaults(int index, const Faults& faults)
         else
             m_pointSensors[position]->setFaults(faults);
     }
+}
+
+void Emulator::setResultRate(double rate)
+{
+    m_config.resultRate = rate;
+    for (auto& scanner : m_scanners)
+        scanner->setResultRate(rate);
 }
 
 Faults Emulator::faults(int index) const

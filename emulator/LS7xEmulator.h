@@ -43,6 +43,9 @@ struct EmulatorConfig {
     uint16_t discoveryPort = 7471;      // 0 = a free port
     std::string stateDirectory;         // flash files <MODEL>-<serial>.state; empty = in memory
     double resultRate = 0;              // 0 = UDP frequency, > 0 = results per second, < 0 = flat out
+    // Benchmarks: every new measurement repeats the last points with new counters, so that a
+    // paced rate is not limited by computing points.
+    bool repeatPoints = false;
     int rebootMs = 1000;
     uint16_t firstCounter = 0;          // measurement and packet counters after power-up
     Faults faults;                      // for every sensor at start
@@ -76,6 +79,8 @@ public:
     // Faults of one sensor, or of all with index -1.
     void setFaults(int index, const Faults& faults);
     Faults faults(int index) const;
+    // Results per second of every scanner from now on, as EmulatorConfig::resultRate.
+    void setResultRate(double rate);
 
     const EmulatorConfig& config() const { return m_config; }
 

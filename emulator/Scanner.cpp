@@ -35,6 +35,8 @@ Scanner::Scanner(ScannerSetup setup)
       m_random(m_setup.serial * 0x9E3779B97F4A7C15ull + 7)
 {
     std::memcpy(m_address, m_setup.address, 4);
+    m_resultRate = m_setup.resultRate;
+    m_state.setRepeatPoints(m_setup.repeatPoints);
 }
 
 Scanner::~Scanner()
@@ -365,10 +367,16 @@ void Scanner::flushDataClient(DataClient& client)
     }
 }
 
+void Scanner::setResultRate(double rate)
+{
+    m_resultRate = rate;
+    m_worker.wake();
+}
+
 int Scanner::pushResults(const Faults& faults)
 {
     const double samplingRate = m_state.samplingRate();
-    const double rate = samplingRate <= 0 ? 0 : (m_setup.resultRate != 0 ? m_setup.resultRate : samplingRate);
+    const double rate = samplingRate <= 0 ? 0 : (m_resultRate != 0 ? m_resultRate.load() : samplingRate);
     const Clock::time_point now = Clock::now();
     if (rate != m_pushRate) {
         m_pushRate = rate;

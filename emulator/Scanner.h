@@ -6,6 +6,7 @@
 #include "VelaSocket.h"
 #include "Worker.h"
 
+#include <atomic>
 #include <chrono>
 #include <list>
 #include <mutex>
@@ -23,6 +24,7 @@ struct ScannerSetup {
     uint16_t tcpDataPort = 6603;    // factory TCP data port; 0 = any free port
     std::string statePath;          // empty = flash kept in memory
     double resultRate = 0;          // 0 = the UDP frequency, > 0 = this rate, < 0 = as fast as possible
+    bool repeatPoints = false;      // see ScannerState::setRepeatPoints
     int rebootMs = 1000;
     uint16_t firstCounter = 0;
     LogFunction log;
@@ -57,6 +59,8 @@ public:
     bool discoveryAnswer(uint16_t deviceType, VelaProtocol::DiscoveryAnswer* answer) const;
     void setFaults(const Faults& faults);
     Faults faults() const;
+    // Replaces the setup's result rate while the sensor runs.
+    void setResultRate(double rate);
 
 private:
     struct Client {
@@ -109,6 +113,7 @@ private:
     bool m_online = false;
     bool m_poweredOff = false;
     Clock::time_point m_backOnline;
+    std::atomic<double> m_resultRate;
     double m_pushRate = 0;
     Clock::time_point m_pushStart;
     uint64_t m_pushed = 0;

@@ -162,6 +162,11 @@ const uint8_t* ScannerState::nextResult(bool triggered)
         std::memcpy(m_result.data() + 2, &m_packetCounter, sizeof m_packetCounter);
         return m_result.data();
     }
+    if (m_repeatPoints && m_resultCurrent) {
+        std::memcpy(m_result.data(), &m_measCounter, sizeof m_measCounter);
+        std::memcpy(m_result.data() + 2, &m_packetCounter, sizeof m_packetCounter);
+        return m_result.data();
+    }
     m_resultCurrent = true;
     if (m_model == Model::LS71) {
         measure(1024);

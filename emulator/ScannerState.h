@@ -37,6 +37,9 @@ public:
     // if the camera took one since the last result or `triggered` asks for one, else the last
     // measurement again in a new packet.
     const uint8_t* nextResult(bool triggered = false);
+    // Benchmarks: a new measurement keeps the last points and only advances the counters, so
+    // that results can be paced faster than points can be computed.
+    void setRepeatPoints(bool repeat) { m_repeatPoints = repeat; }
     uint32_t resultSize() const { return m_description.rawSize; }
 
     // Results per second pushed over UDP: 0 when internal sampling is off.
@@ -76,6 +79,7 @@ private:
     std::chrono::steady_clock::time_point m_start;
     double m_lastMeasurement = 0;
     double m_pendingMeasurements = 0;
+    bool m_repeatPoints = false;
     bool m_resultCurrent = false;   // m_result holds a measurement under the working parameters
     uint16_t m_measCounter = 0;
     uint16_t m_packetCounter = 0;

@@ -5,7 +5,10 @@
 //  - ReceiveCeiling: a bare socket receiving the same datagrams, nothing else;
 //  - ReceivePath/<filter index>: the window with that filter selected (0 "No filter",
 //    1 "Kih filter", 2 "Spline int.", 3 "Splash filter", 4 "Window flt.");
-//  - WindowSlot/<filter index>: the window alone, profiles handed straight to its slot.
+//  - WindowSlot/<filter index>: the window alone, profiles handed straight to its slot;
+//  - LossFreeRate/<filter index>: the sensor paced at stepped rates (each result a new
+//    measurement): loss_free_per_s is the highest rate that reached the window without a single
+//    counter gap, first_lossy_per_s the lowest that lost one (0 when none did).
 // Counters: profiles_per_s that reached the window (a record the window cannot take in time is
 // dropped by the streamer, so this is the rate kept up with), lost_share of the results the
 // sensor sent that never reached the window, accepted_per_s that passed the duplicate filter
@@ -52,6 +55,11 @@ using namespace UdpFlood;
 constexpr int WarmUpMs = 500;
 constexpr int WindowMs = 3000;
 constexpr int TimerMs = 10;
+constexpr int PacedSettleMs = 300;
+constexpr int PacedWindowMs = 1500;
+constexpr double PacedFirstRate = 1000;
+constexpr double PacedLastRate = 256000;
+constexpr int PacedBisections = 4;
 
 bool runEventsUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -213,11 +221,67 @@ void WindowSlot(benchmark::State& state)
     window.entryAt(0)->ls74Streamer()->resume();
 }
 
+struct PacedStep
+{
+    double deliveredPerS = 0;
+    bool lossFree = false;
+};
+
+PacedStep runPaced(double rate)
+{
+    rig->emulator->setResultRate(rate);
+    runEvents(PacedSettleMs);
+    const Reading start = read(rig->tally);
+    runEvents(PacedWindowMs);
+    const Reading end = read(rig->tally);
+    const quint64 received = end.received - start.received;
+    return { double(received) * 1000.0 / PacedWindowMs, received > 0 && end.span - start.span == received };
+}
+
+// Doubles the rate until a window loses a result, then halves the gap between the last
+// loss-free rate and the first lossy one a few times.
+void LossFreeRate(benchmark::State& state)
+{
+    if (!openRig()) {
+        state.SkipWithError("window did not start acquiring");
+        return;
+    }
+    rig->window->findChild<QComboBox*>("comboFilter")->setCurrentIndex(int(state.range(0)));
+    for (auto _ : state) {
+        double good = 0, bad = 0;
+        PacedStep best;
+        for (double rate = PacedFirstRate; rate <= PacedLastRate; rate *= 2) {
+            const PacedStep step = runPaced(rate);
+            if (!step.lossFree) {
+                bad = rate;
+                break;
+            }
+            good = rate;
+            best = step;
+        }
+        for (int i = 0; bad > 0 && good > 0 && i < PacedBisections; ++i) {
+            const double rate = (good + bad) / 2;
+            const PacedStep step = runPaced(rate);
+            if (step.lossFree) {
+                good = rate;
+                best = step;
+            } else {
+                bad = rate;
+            }
+        }
+        state.counters["loss_free_per_s"] = best.deliveredPerS;
+        state.counters["first_lossy_per_s"] = bad;
+    }
+    rig->emulator->setResultRate(-1);
+    runEvents(PacedSettleMs);
+}
+
 } // namespace
 
 BENCHMARK(ReceiveCeiling)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReceivePath)->DenseRange(0, 4)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(WindowSlot)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(LossFreeRate)->DenseRange(0, 4)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

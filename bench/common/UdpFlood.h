@@ -27,6 +27,7 @@ inline std::unique_ptr<VelaEmulator::Emulator> floodingEmulator()
     VelaEmulator::EmulatorConfig config = VelaEmulator::EmulatorConfig::forTests();
     config.sensors = { { VelaEmulator::Model::LS74 } };
     config.resultRate = -1; // as fast as it can
+    config.repeatPoints = true; // the points are computed once: the sensor side costs little
     auto emulator = std::make_unique<VelaEmulator::Emulator>(config);
     return emulator->start() ? std::move(emulator) : nullptr;
 }

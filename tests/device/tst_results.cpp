@@ -26,6 +26,7 @@ private slots:
     void udpStreamCounters();
     void udpLossShowsAsCounterGaps();
     void udpCountersWrap();
+    void resultRateChangesWhileRunning();
     void malformedDatagramsFailTheRead();
     void invalidRawBlockFailsConversion();
 };
@@ -290,6 +291,35 @@ void tst_Results::udpCountersWrap()
         meas = raw.measCounter;
     }
     QVERIFY(packetWrapped && measWrapped);
+}
+
+// One result every five seconds would fail reads that wait a second; after the change the
+// results come at once. Paced results are new measurements; with repeated points only their
+// counters change.
+void tst_Results::resultRateChangesWhileRunning()
+{
+    auto emulator = startEmulator({{Model::LS74, 0}}, [](EmulatorConfig& c) {
+        c.resultRate = 0.2;
+        c.repeatPoints = true;
+    });
+    const auto block = blockOf(*emulator, 0);
+    LS74Device device(&block);
+    QCOMPARE(device.ReadParams(), 1);
+    QCOMPARE(device.UDPConnect(device.GetHostPortNumber(), nullptr), 1);
+    VelaProtocol::LS74RawResult first, raw;
+    device.UDPGetResult(&first);   // the first result of a pacing goes out at once
+    QCOMPARE(device.UDPGetResult(&raw), 0);
+
+    emulator->setResultRate(2000);
+    QCOMPARE(device.UDPGetResult(&first), 1);
+    uint16_t meas = first.measCounter;
+    for (int i = 1; i < 100; ++i) {
+        QCOMPARE(device.UDPGetResult(&raw), 1);
+        QCOMPARE(uint16_t(raw.packetCounter - first.packetCounter), uint16_t(i));
+        QVERIFY(uint16_t(raw.measCounter - meas) >= 1 && uint16_t(raw.measCounter - meas) < 4096);
+        QVERIFY(std::memcmp(raw.points, first.points, sizeof raw.points) == 0);
+        meas = raw.measCounter;
+    }
 }
 
 void tst_Results::malformedDatagramsFailTheRead()
