@@ -26,7 +26,7 @@ LP81Streamer::LP81Streamer(QString port, unsigned long baud, uchar address, ucha
 
 LP81Streamer::~LP81Streamer()
 {
-    while (isRunning()) {
+    while (isRunningLoop() || isRunning()) {
         shutdown();
         wait(100);
     }
@@ -49,13 +49,15 @@ void LP81Streamer::run()
     // Without a device there is nothing to open either: refused like a missing port.
     if (m_portName.isEmpty() || m_baudRate == 0 || m_deviceAddress == 0 || !m_device.load()) {
         emit complete(m_id, rc_USERBRK);
-        return;
+    } else {
+        m_device.load()->ClosePort();
+        m_errorCounter = 0;
+        m_runningLoop = true;
+        m_paused = false;
+        loop();
     }
-    m_device.load()->ClosePort();
-    m_errorCounter = 0;
-    m_runningLoop = true;
-    m_paused = false;
-    loop();
+    // Stored last in every run, so that a caller who reads it false also sees everything the
+    // run did (the thread sanitizer cannot see the ordering QThread::wait gives).
     m_runningLoop = false;
 }
 

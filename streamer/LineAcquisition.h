@@ -79,6 +79,8 @@ public:
     void wait(int ms) { timedWait(ms, s.m_stopRequest); }
 
 private:
+    // The steps before the loop; false when the run has already ended.
+    bool prepare();
     bool allocateRings();
     bool findDevice();
     // One profile read; true when a valid profile came (delivered or dropped).
@@ -97,23 +99,33 @@ private:
 template <class Streamer>
 void LineAcquisition<Streamer>::run()
 {
+    if (prepare()) {
+        s.m_runningLoop = true;
+        s.enterLoop();
+    }
+    // Stored last in every run, so that a caller who reads it false also sees everything the
+    // run did (the thread sanitizer cannot see the ordering QThread::wait gives).
+    s.m_runningLoop = false;
+}
+
+template <class Streamer>
+bool LineAcquisition<Streamer>::prepare()
+{
     timedWait(s.m_startDelay);
     s.m_stopRequest = false;
     cleanup();
     if (!allocateRings()) {
         endRun(Streamer::rc_ERRMALLOC);
-        return;
+        return false;
     }
     if (!s.m_device.load() && !findDevice())
-        return;
+        return false;
     Device& device = *s.m_device.load();
     device.Disconnect();
     device.UDPDisconnect();
     wait(100);
     s.m_errorCounter = 0;
-    s.m_runningLoop = true;
-    s.enterLoop();
-    s.m_runningLoop = false;
+    return true;
 }
 
 // Profile and image records alternate while both rings fill, so that a failing allocation

@@ -27,7 +27,7 @@ LineStreamerBase::~LineStreamerBase() = default;
 
 void LineStreamerBase::stopAndWait()
 {
-    while (isRunning()) {
+    while (isRunningLoop() || isRunning()) {
         shutdown();
         wait(100);
     }

@@ -293,13 +293,13 @@ void tst_Results::udpCountersWrap()
     QVERIFY(packetWrapped && measWrapped);
 }
 
-// One result every five seconds would fail reads that wait a second; after the change the
+// One result every twenty seconds would fail reads that wait a second; after the change the
 // results come at once. Paced results are new measurements; with repeated points only their
 // counters change.
 void tst_Results::resultRateChangesWhileRunning()
 {
     auto emulator = startEmulator({{Model::LS74, 0}}, [](EmulatorConfig& c) {
-        c.resultRate = 0.2;
+        c.resultRate = 0.05;
         c.repeatPoints = true;
     });
     const auto block = blockOf(*emulator, 0);

@@ -60,19 +60,13 @@ class RemoteCounter : public QObject
 {
     Q_OBJECT
 
-public:
-    RemoteCounter(std::atomic<int>* connections, std::atomic<int>* profiles)
-        : m_connections(connections), m_profiles(profiles)
-    {
-    }
-
 public slots:
-    void onConnected(uchar) { ++*m_connections; }
-    void onProfile(uchar, const void*, ushort, ushort) { ++*m_profiles; }
+    void onConnected(uchar) { ++connections; }
+    void onProfile(uchar, const void*, ushort, ushort) { ++profiles; }
 
-private:
-    std::atomic<int>* m_connections;
-    std::atomic<int>* m_profiles;
+public:
+    std::atomic<int> connections{0};
+    std::atomic<int> profiles{0};
 };
 
 } // namespace
@@ -513,23 +507,22 @@ void tst_LineStreamers::receiversConnectedBySignatureInAnotherThread()
     Rig<LS74Streamer> rig(blockOf(*emulator, 0));
     rig.streamer.readPckCounter(true);
     QThread receiverThread;
-    std::atomic<int> connections{0};
-    std::atomic<int> profiles{0};
-    auto* remote = new RemoteCounter(&connections, &profiles);
+    auto remote = std::make_unique<RemoteCounter>();
     remote->moveToThread(&receiverThread);
-    connect(&receiverThread, &QThread::finished, remote, &QObject::deleteLater);
     receiverThread.start();
     QVERIFY(connect(&rig.streamer, SIGNAL(receivedProfile(unsigned char,const void*,unsigned short,unsigned short)),
-                    remote, SLOT(onProfile(uchar,const void*,ushort,ushort))));
-    QVERIFY(connect(&rig.streamer, SIGNAL(connected(unsigned char)), remote, SLOT(onConnected(uchar))));
+                    remote.get(), SLOT(onProfile(uchar,const void*,ushort,ushort))));
+    QVERIFY(connect(&rig.streamer, SIGNAL(connected(unsigned char)), remote.get(), SLOT(onConnected(uchar))));
     rig.streamer.start();
     QTRY_VERIFY_WITH_TIMEOUT(rig.recorder.profiles.size() >= 5, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(profiles >= 5, 5000);
-    QCOMPARE(connections.load(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(remote->profiles >= 5, 5000);
     stopLikeTheApplication(rig.streamer);
     QVERIFY(waitForEnd(rig.recorder));
     receiverThread.quit();
     receiverThread.wait();
+    // Read after the thread ended, so that its last slot call is ordered before the deletion.
+    QCOMPARE(remote->connections.load(), 1);
+    QVERIFY(remote->profiles.load() >= 5);
 }
 
 QTEST_MAIN(tst_LineStreamers)
