@@ -25,6 +25,10 @@ struct Faults {
 };
 
 using LogFunction = std::function<void(const std::string&)>;
+// Called on the sensor's thread with the command of every control request it takes, in the
+// order it takes them and before it answers; tests use it to see what reached the sensor and
+// in what state their side was at that moment.
+using RequestObserver = std::function<void(uint16_t command)>;
 
 const char* modelName(Model model);
 uint16_t typeCode(Model model);

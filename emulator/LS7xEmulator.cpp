@@ -178,6 +178,15 @@ void Emulator::setResultRate(double rate)
         scanner->setResultRate(rate);
 }
 
+void Emulator::setRequestObserver(int index, RequestObserver observer)
+{
+    if (index < 0 || size_t(index) >= m_index.size())
+        return;
+    const auto& [scanner, position] = m_index[size_t(index)];
+    if (scanner)
+        m_scanners[position]->setRequestObserver(std::move(observer));
+}
+
 Faults Emulator::faults(int index) const
 {
     if (index < 0 || size_t(index) >= m_index.size())

@@ -81,6 +81,9 @@ public:
     Faults faults(int index) const;
     // Results per second of every scanner from now on, as EmulatorConfig::resultRate.
     void setResultRate(double rate);
+    // Watches the control requests scanner index takes; null stops watching. Point sensors
+    // are not watched.
+    void setRequestObserver(int index, RequestObserver observer);
 
     const EmulatorConfig& config() const { return m_config; }
 

@@ -311,6 +311,11 @@ bool Scanner::readClient(Client& client, const Faults& faults, Action* action)
 bool Scanner::serveRequest(Client& client, const FrameHeader& header, const uint8_t* payload,
                            const Faults& faults, Action* action)
 {
+    {
+        std::lock_guard<std::mutex> lock(m_observerMutex);
+        if (m_requestObserver)
+            m_requestObserver(header.command);
+    }
     if (takeDueDrop()) {
         log("dropping the control connection (fault)");
         return false;
@@ -365,6 +370,12 @@ void Scanner::flushDataClient(DataClient& client)
         client.fd.reset();
         return;
     }
+}
+
+void Scanner::setRequestObserver(RequestObserver observer)
+{
+    std::lock_guard<std::mutex> lock(m_observerMutex);
+    m_requestObserver = std::move(observer);
 }
 
 void Scanner::setResultRate(double rate)

@@ -61,6 +61,9 @@ public:
     Faults faults() const;
     // Replaces the setup's result rate while the sensor runs.
     void setResultRate(double rate);
+    // Null removes it; once this returns, the previous observer is not running and is not
+    // called again.
+    void setRequestObserver(RequestObserver observer);
 
 private:
     struct Client {
@@ -120,6 +123,8 @@ private:
     uint32_t m_warnedHost = 0;
 
     mutable std::mutex m_mutex;   // guards what other threads read or set
+    std::mutex m_observerMutex;   // held while the observer runs
+    RequestObserver m_requestObserver;
     Faults m_faults;
     SensorInfo m_info;
     VelaProtocol::_UDP_DEVINFOBLOCK_PC m_block{};
