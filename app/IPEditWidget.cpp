@@ -138,11 +138,7 @@ bool IPEditWidget::eventFilter(QObject* watched, QEvent* event)
             break;
         case Qt::Key_Comma:
         case Qt::Key_Period:
-            // Only a field that holds something is finished by a dot: after a full
-            // octet ("192") or a lone "0" the focus has already moved on, and the dot
-            // the user types next must not skip the following field as well.
-            if (!empty)
-                focusAndSelect(i + 1);
+            focusAndSelect(i + 1);
             break;
         case Qt::Key_0:
             // A lone zero is a complete octet: take it and move on; the field's own

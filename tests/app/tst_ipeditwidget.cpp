@@ -22,7 +22,7 @@ private slots:
     void typingDigitsJumpsAfterThirdDigit();
     void zeroInEmptyFieldIsCompleteOctet();
     void dotMovesOnWithoutBeingInserted();
-    void dotAfterAutomaticJumpDoesNotSkipField();
+    void dotInEmptyFieldMovesOn();
     void typedAddresses_data();
     void typedAddresses();
     void arrowAndBackspaceNavigation_data();
@@ -170,10 +170,17 @@ void tst_IPEditWidget::dotMovesOnWithoutBeingInserted()
     QCOMPARE(focused(), field(2));
 }
 
-void tst_IPEditWidget::dotAfterAutomaticJumpDoesNotSkipField()
+void tst_IPEditWidget::dotInEmptyFieldMovesOn()
 {
-    type(QStringLiteral("192."));
-    QCOMPARE(focused(), field(1));
+    field(2)->setText(QStringLiteral("77"));
+    field(1)->setFocus();
+    type(QStringLiteral("."));
+    QCOMPARE(focused(), field(2));
+    QCOMPARE(field(2)->selectedText(), QStringLiteral("77"));
+    // After a full octet the focus has moved on already; a dot then moves on once more.
+    field(0)->setFocus();
+    type(QStringLiteral("192,"));
+    QCOMPARE(focused(), field(2));
     QVERIFY(field(1)->text().isEmpty());
 }
 
@@ -182,9 +189,10 @@ void tst_IPEditWidget::typedAddresses_data()
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("dotted") << "192.168.1.10" << "192.168.1.10";
-    QTest::newRow("zeros with dots") << "10.0.0.1" << "10.0.0.1";
+    QTest::newRow("dotted") << "10.20.30.40" << "10.20.30.40";
+    QTest::newRow("zeros without dots") << "19216801" << "192.168.0.1";
     QTest::newRow("full octets without dots") << "255255255000" << "255.255.255.0";
+    QTest::newRow("dot after a full octet") << "192.1" << "192..1.";
     // A zero completes its octet, so the "1" that follows starts the next one.
     QTest::newRow("leading zero impossible") << "10.01.2.3" << "10.0.1.23";
     QTest::newRow("digit making 299 refused") << "299.1.1.1" << "29.1.1.1";
