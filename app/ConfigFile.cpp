@@ -1,6 +1,7 @@
 #include "ConfigFile.h"
 
 #include "FileNameRules.h"
+#include "UserFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -53,6 +54,18 @@ bool isSmallReadableFile(const QString& path)
     return file.open(QIODevice::ReadOnly);
 }
 
+// The export starts from the existing file when it is INI text, so that its other keys stay.
+void startFromExisting(const QString& path, const QString& scratch)
+{
+    if (!isSmallReadableFile(path))
+        return;
+    const QSettings existing(path, QSettings::IniFormat);
+    // The file is parsed on the first read; only then does the status tell.
+    existing.allKeys();
+    if (existing.status() == QSettings::NoError)
+        QFile::copy(path, scratch);
+}
+
 bool isConfiguration(const QSettings& settings)
 {
     if (settings.status() != QSettings::NoError)
@@ -69,33 +82,36 @@ QString withExtension(const QString& path)
 }
 
 bool write(const QString& path, quint32 serialNumber, const QString& macText,
-           const SensorConfig& config)
+           const SensorConfig& config, QString* error)
 {
-    QSettings settings(path, QSettings::IniFormat);
-    settings.beginGroup(InformationGroup);
-    settings.setValue(QStringLiteral("SerialNumber"), serialNumber);
-    settings.setValue(QStringLiteral("MAC"), macText);
-    settings.endGroup();
+    return UserFile::saveFromScratch(path, [&](const QString& scratch) {
+        startFromExisting(path, scratch);
+        QSettings settings(scratch, QSettings::IniFormat);
+        settings.beginGroup(InformationGroup);
+        settings.setValue(QStringLiteral("SerialNumber"), serialNumber);
+        settings.setValue(QStringLiteral("MAC"), macText);
+        settings.endGroup();
 
-    settings.beginGroup(ConfigGroup);
-    settings.setValue(QStringLiteral("LaserLevel"), config.laserLevel);
-    settings.setValue(QStringLiteral("IntegrationTime"), config.integrationTime);
-    settings.setValue(QStringLiteral("PixelBrightnessThreshold"), config.pixelBrightnessThreshold);
-    settings.setValue(QStringLiteral("NetworkAddress"), config.networkAddress);
-    settings.setValue(QStringLiteral("NetworkMask"), config.networkMask);
-    settings.setValue(QStringLiteral("UDPAddress"), config.udpAddress);
-    settings.setValue(QStringLiteral("UDPPortNumber"), config.udpPortNumber);
-    settings.setValue(QStringLiteral("UDPFrequency"), config.udpFrequency);
-    if (config.hasWindow) {
-        settings.setValue(QStringLiteral("WindowLeftBoundary"), config.window.left);
-        settings.setValue(QStringLiteral("WindowUpperBoundary"), config.window.upper);
-        settings.setValue(QStringLiteral("WindowWidth"), config.window.width);
-        settings.setValue(QStringLiteral("WindowHeight"), config.window.height);
-    }
-    settings.endGroup();
+        settings.beginGroup(ConfigGroup);
+        settings.setValue(QStringLiteral("LaserLevel"), config.laserLevel);
+        settings.setValue(QStringLiteral("IntegrationTime"), config.integrationTime);
+        settings.setValue(QStringLiteral("PixelBrightnessThreshold"), config.pixelBrightnessThreshold);
+        settings.setValue(QStringLiteral("NetworkAddress"), config.networkAddress);
+        settings.setValue(QStringLiteral("NetworkMask"), config.networkMask);
+        settings.setValue(QStringLiteral("UDPAddress"), config.udpAddress);
+        settings.setValue(QStringLiteral("UDPPortNumber"), config.udpPortNumber);
+        settings.setValue(QStringLiteral("UDPFrequency"), config.udpFrequency);
+        if (config.hasWindow) {
+            settings.setValue(QStringLiteral("WindowLeftBoundary"), config.window.left);
+            settings.setValue(QStringLiteral("WindowUpperBoundary"), config.window.upper);
+            settings.setValue(QStringLiteral("WindowWidth"), config.window.width);
+            settings.setValue(QStringLiteral("WindowHeight"), config.window.height);
+        }
+        settings.endGroup();
 
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+        settings.sync();
+        return settings.status() == QSettings::NoError;
+    }, error);
 }
 
 bool read(const QString& path, SensorConfig* config)

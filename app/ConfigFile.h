@@ -31,10 +31,11 @@ constexpr qint64 MaxFileSize = 64 * 1024;
 // "ls71" in any letter case, otherwise with ".ls71" appended.
 QString withExtension(const QString& path);
 
-// Writes the keys into the file, keeping keys of an existing file that are not written.
-// False when the file could not be written.
+// Writes the keys into the file, keeping the other keys of an existing configuration; a file
+// that is not INI text is replaced whole. The file is replaced only once the new one is
+// complete: false, with the reason in error, when it was left as it was.
 bool write(const QString& path, quint32 serialNumber, const QString& macText,
-           const SensorConfig& config);
+           const SensorConfig& config, QString* error = nullptr);
 
 // Reads the file over config, which holds the defaults: a missing key keeps its default, a
 // value that is not a number reads as 0, a frequency outside 0 to 250 or a window value

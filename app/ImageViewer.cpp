@@ -1,5 +1,9 @@
 #include "ImageViewer.h"
 
+#include "UserFile.h"
+
+#include <QBuffer>
+#include <QFileInfo>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -57,9 +61,17 @@ void ImageViewer::reset()
     update();
 }
 
-bool ImageViewer::save(const QString& path) const
+bool ImageViewer::save(const QString& path, QString* error) const
 {
-    return m_image && m_image->save(path);
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    if (!m_image || !m_image->save(&buffer, QFileInfo(path).suffix().toLower().toLatin1().constData())) {
+        if (error)
+            *error = tr("no frame to save in this format");
+        return false;
+    }
+    return UserFile::save(path, encoded, error);
 }
 
 QSize ImageViewer::sizeHint() const

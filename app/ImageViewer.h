@@ -22,7 +22,9 @@ public:
     void setSelectionEnabled(bool enabled);
     void setFullScreenSwitchingEnabled(bool enabled);
     void reset();
-    bool save(const QString& path) const;
+    // Saves the frame in the format of the path's extension; the file is replaced only
+    // once complete. False, with the reason in error, when it was left as it was.
+    bool save(const QString& path, QString* error = nullptr) const;
 
     QSize sizeHint() const override;
 

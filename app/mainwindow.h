@@ -11,6 +11,7 @@
 
 #include <VelaProfile.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -100,6 +101,11 @@ private:
     void selectRow(int row, int column);
     void connectEntry(int index);
     void disconnectEntry(int index);
+    void startStreamer(DeviceEntry& entry);
+    // Whatever ends an entry's acquisition (a disconnect, another sensor connected, a new
+    // search, the window closing, the stream's end) ends it here: profiles, images, speed test
+    // and recording stop as their Stop buttons stop them, and the counters start over.
+    void endAcquisition(DeviceEntry& entry);
 
     void showStatus(const QString& message);
     // Fills %1 and %2 of a message about one sensor ("%1 (SN: %2): connected") with its
@@ -159,6 +165,14 @@ private:
     void connectParameterControls();
     // The entry of the device table's current row, or null.
     DeviceEntry* currentEntry() const;
+    // The sensor a settings or service command acts on: the current row's entry when it is
+    // the connected sensor, whose values the pages show. For any other row the status bar
+    // says why nothing happens, and the answer is null.
+    DeviceEntry* commandEntry();
+    // Writes the controls into the entry's sensor; whilePaused then runs while the streamer
+    // is still kept off the device.
+    bool writeControls(DeviceEntry& entry,
+                       const std::function<void(VelaDevice::LS7xDevice&)>& whilePaused = {});
     // Pauses the entry's streamer and answers whether it was paused already.
     static bool pauseEntryStreamer(const DeviceEntry& entry);
     static void restoreEntryStreamer(const DeviceEntry& entry, bool wasPaused);
@@ -191,6 +205,8 @@ public slots:
 
 private:
     void initResultViewer();
+    void startProfiles(DeviceEntry& entry);
+    void stopProfiles(DeviceEntry& entry);
     void drawProfile(const DeviceEntry& entry, const unsigned char* record, quint16 count);
     void applySelectedFilter();
     void showProfileRates(const AcquisitionStatistics& statistics,
@@ -249,6 +265,7 @@ private:
     void connectServiceControls();
     void setMonitorControlsEnabled(bool enabled);
     void stopImages(DeviceEntry& entry);
+    void stopSpeedTest(DeviceEntry& entry);
     // Reboot and power off differ only in the call and their texts.
     void runShutdownCommand(int (VelaDevice::LS7xDevice::*command)(), const QString& failure,
                             const QString& success);

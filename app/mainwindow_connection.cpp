@@ -69,10 +69,12 @@ void MainWindow::connectEntry(int index)
         // Marked first, so that the end of its stream reported during the stop is taken
         // as the end of a disconnected sensor's stream.
         connected->connected = false;
+        endAcquisition(*connected);
         connected->forStreamer([this](auto& streamer) { stopStreamer(&streamer); });
         if (!entry)
             return;
         setTableStatus(other, tr("Not connected"));
+        setDeviceComboTexts(other, tr("%1 - Not connected").arg(connected->ipText));
     }
 
     if (entry->listeningUDP)
@@ -83,14 +85,30 @@ void MainWindow::connectEntry(int index)
     ui->cobmoDrawImages->setCurrentIndex(index);
     setTableStatus(index, tr("Connecting"));
 
-    // A thread that outlived its stop request is not started twice; its end is reported
-    // like any other.
-    entry->forStreamer([](auto& streamer) {
-        streamer.pause();
+    entry->forStreamer([](auto& streamer) { streamer.pause(); });
+    startStreamer(*entry);
+    ui->buttonSearch->setEnabled(false);
+}
+
+// A thread that outlived its stop request is not started twice; its end is reported like any
+// other.
+void MainWindow::startStreamer(DeviceEntry& entry)
+{
+    entry.forStreamer([](auto& streamer) {
         if (!streamer.isRunning())
             streamer.start(QThread::InheritPriority);
     });
-    ui->buttonSearch->setEnabled(false);
+}
+
+void MainWindow::endAcquisition(DeviceEntry& entry)
+{
+    if (entry.acquiringProfiles)
+        stopProfiles(entry);
+    if (entry.acquiringImages)
+        stopImages(entry);
+    if (entry.speedTest)
+        stopSpeedTest(entry);
+    entry.resetStatistics();
 }
 
 void MainWindow::disconnectEntry(int index)
@@ -101,7 +119,7 @@ void MainWindow::disconnectEntry(int index)
     ui->sliderExposure->setValue(0);
     ui->sliderPixBrThres->setValue(0);
 
-    entry->resetStatistics();
+    endAcquisition(*entry);
     entry->forStreamer([this](auto& streamer) { stopStreamer(&streamer); });
     if (!entry)
         return;

@@ -46,39 +46,38 @@ void MainWindow::onClickedResetFactParamsButton()
 
 void MainWindow::flushFactoryParams(int mode, const QString& failure)
 {
-    const int row = ui->tableDeviceList->currentRow();
-    DeviceEntry* entry = entryAt(row);
-    if (!entry || !writeControlsToDevice(row))
+    DeviceEntry* entry = commandEntry();
+    if (!entry)
         return;
+    VelaDevice::LS74Device* ls74 = entry->ls74();
     bool done = false;
-    if (VelaDevice::LS74Device* device = entry->ls74()) {
-        const bool wasPaused = pauseEntryStreamer(*entry);
-        done = device->FlushFactoryParams(mode) == 1;
-        restoreEntryStreamer(*entry, wasPaused);
-    }
-    if (!done)
+    // The flush follows the write before the streamer may use the device again.
+    const bool written = writeControls(*entry, [ls74, mode, &done](VelaDevice::LS7xDevice&) {
+        done = ls74 && ls74->FlushFactoryParams(mode) == 1;
+    });
+    if (written && !done)
         UserDialogs::critical(this, tr("Error"), failure);
 }
 
 void MainWindow::onClickedFpgaAmpl1Button()
 {
-    writeFpgaPattern(QStringLiteral("MainWindow::onClickedFpgaAmpl1Button"), risingRamp);
+    writeFpgaPattern(tr("MainWindow::onClickedFpgaAmpl1Button"), risingRamp);
 }
 
 void MainWindow::onClickedFpgaAmpl2Button()
 {
-    writeFpgaPattern(QStringLiteral("MainWindow::onClickedFpgaAmpl2Button"), alternatingGain);
+    writeFpgaPattern(tr("MainWindow::onClickedFpgaAmpl2Button"), alternatingGain);
 }
 
 void MainWindow::onClickedFpgaAmpl3Button()
 {
-    writeFpgaPattern(QStringLiteral("MainWindow::onClickedFpgaAmpl3Button"), fullGain);
+    writeFpgaPattern(tr("MainWindow::onClickedFpgaAmpl3Button"), fullGain);
 }
 
 void MainWindow::writeFpgaPattern(const QString& status, unsigned char (*pattern)(int column))
 {
     showStatus(status);
-    DeviceEntry* entry = entryAt(m_selectedIndex);
+    DeviceEntry* entry = commandEntry();
     VelaDevice::LS74Device* device = entry ? entry->ls74() : nullptr;
     if (!device)
         return;

@@ -71,12 +71,8 @@ void MainWindow::onClickedDrawImagesButton()
     m_beamColor = entry->displayColor;
     m_beamColorRgb = m_beamColor.rgb();
     m_imageGrabber->setColor(m_beamColor);
-    if (entry->acquiringProfiles) {
-        entry->acquiringProfiles = false;
-        ui->buttonSaveCSV->setEnabled(false);
-        ui->buttonDrawProfiles->setText(tr("Start"));
-        entry->forStreamer([](auto& streamer) { streamer.pause(); });
-    }
+    if (entry->acquiringProfiles)
+        stopProfiles(*entry);
     entry->forStreamer([](auto& streamer) { streamer.readImages(true); });
     entry->acquiringImages = true;
     ui->buttonDrawImages->setText(tr("Stop"));
@@ -90,12 +86,15 @@ void MainWindow::onClickedDrawImagesButton()
 void MainWindow::stopImages(DeviceEntry& entry)
 {
     entry.acquiringImages = false;
+    entry.forStreamer([](auto& streamer) { streamer.pause(); });
+    entry.statistics.clearWindows();
+    // The controls belong to the sensor the combo shows.
+    if (entryAt(ui->cobmoDrawImages->currentIndex()) != &entry)
+        return;
     ui->checkUDP->setEnabled(true);
     ui->checkPixels->setEnabled(true);
     ui->buttonDrawImages->setText(tr("Start"));
-    entry.forStreamer([](auto& streamer) { streamer.pause(); });
     ui->buttonSaveBitmap->setEnabled(false);
-    entry.statistics.clearWindows();
 }
 
 void MainWindow::onImageWidgetMouseMove(QPoint p1, QPoint p2)
@@ -126,8 +125,9 @@ void MainWindow::onClickedSaveBitmapButton()
             != QMessageBox::Yes)
         return;
 
-    if (ui->imageWidget->save(path))
+    QString error;
+    if (ui->imageWidget->save(path, &error))
         showStatus(tr("Saved snapshot to %1").arg(path));
     else
-        showStatus(tr("Could not save snapshot to %1").arg(path));
+        showStatus(tr("Could not save snapshot to %1 (%2); the file is as it was").arg(path, error));
 }

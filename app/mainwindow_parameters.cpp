@@ -66,6 +66,17 @@ DeviceEntry* MainWindow::currentEntry() const
     return entryAt(ui->tableDeviceList->currentRow());
 }
 
+DeviceEntry* MainWindow::commandEntry()
+{
+    DeviceEntry* entry = currentEntry();
+    if (entry && !entry->connected) {
+        showStatus(sensorMessage(*entry, tr("%1 (SN: %2): not connected, nothing done; this page acts "
+                                            "on the connected sensor only")));
+        return nullptr;
+    }
+    return entry;
+}
+
 bool MainWindow::pauseEntryStreamer(const DeviceEntry& entry)
 {
     bool wasPaused = true;
@@ -111,6 +122,9 @@ void MainWindow::readParamsToControls(int row)
     showWindowOnImage(MeasurementWindow::of(*device));
     if (!entry->connected)
         return;
+    // After a failed read the controls show the window's own copy of the block, which must
+    // not go back to the sensor as if the user had changed it.
+    const bool changedBefore = m_interactiveParamChanged;
 
     VelaDevice::LS74Device* ls74 = entry->ls74();
     ui->sliderLaserLevel->setValue(device->GetLaserLevel());
@@ -157,6 +171,8 @@ void MainWindow::readParamsToControls(int row)
     ui->horizontalLayout_4->setEnabled(false);
     ui->comboBox_modbusTest->hide();
     ui->label_16->hide();
+    if (!read)
+        m_interactiveParamChanged = changedBefore;
     showStatus(sensorMessage(*entry, read ? tr("%1 (SN: %2): read settings")
                                           : tr("%1 (SN: %2): reading settings failed")));
 }
@@ -255,9 +271,14 @@ void MainWindow::commitInteractiveParams(DeviceEntry* entry)
 
 bool MainWindow::writeControlsToDevice(int row)
 {
-    const QPointer<DeviceEntry> entry = entryAt(row);
-    if (!entry)
-        return false;
+    DeviceEntry* entry = entryAt(row);
+    return entry && writeControls(*entry);
+}
+
+bool MainWindow::writeControls(DeviceEntry& target,
+                               const std::function<void(VelaDevice::LS7xDevice&)>& whilePaused)
+{
+    const QPointer<DeviceEntry> entry = &target;
     VelaDevice::LS7xDevice* device = entry->device();
     if (device) {
         const bool wasPaused = pauseEntryStreamer(*entry);
@@ -295,6 +316,8 @@ bool MainWindow::writeControlsToDevice(int row)
             showWriteParamsFailure(*entry);
             return false;
         }
+        if (whilePaused)
+            whilePaused(*device);
         waitWithEvents(100);
         if (entry)
             restoreEntryStreamer(*entry, wasPaused);
@@ -305,8 +328,8 @@ bool MainWindow::writeControlsToDevice(int row)
 
 void MainWindow::onImageWidgetFinishedRect(QPoint p1, QPoint p2)
 {
-    DeviceEntry* entry = currentEntry();
-    if (!entry || !entry->connected || !entry->device())
+    DeviceEntry* entry = commandEntry();
+    if (!entry || !entry->device())
         return;
     VelaDevice::LS7xDevice* device = entry->device();
     const bool wasPaused = pauseEntryStreamer(*entry);

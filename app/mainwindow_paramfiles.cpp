@@ -18,21 +18,18 @@ constexpr int DefaultConfigArea = 1;
 
 void MainWindow::onClickedReadParamsButton()
 {
-    const int row = ui->tableDeviceList->currentRow();
-    if (row >= 0)
-        readParamsToControls(row);
+    if (commandEntry())
+        readParamsToControls(ui->tableDeviceList->currentRow());
 }
 
 void MainWindow::onClickedWriteParamsButton()
 {
-    const int row = ui->tableDeviceList->currentRow();
-    if (row < 0)
+    const QPointer<DeviceEntry> entry = commandEntry();
+    if (!entry)
         return;
     m_paramsUpdating = true;
-    if (writeControlsToDevice(row)) {
-        if (const DeviceEntry* entry = entryAt(row))
-            showStatus(sensorMessage(*entry, tr("%1 (SN: %2): parameters written")));
-    }
+    if (writeControls(*entry) && entry)
+        showStatus(sensorMessage(*entry, tr("%1 (SN: %2): parameters written")));
     m_paramsUpdating = false;
 }
 
@@ -48,16 +45,19 @@ void MainWindow::onClickedDefaultParamsButton()
 
 void MainWindow::flushParams(int area)
 {
-    const int row = ui->tableDeviceList->currentRow();
-    if (row < 0)
+    const QPointer<DeviceEntry> entry = commandEntry();
+    if (!entry)
         return;
     m_paramsUpdating = true;
-    if (writeControlsToDevice(row)) {
-        const DeviceEntry* entry = entryAt(row);
-        VelaDevice::LS7xDevice* device = entry ? entry->device() : nullptr;
-        if (!device || device->FlushParams(area) != 1)
+    bool flushed = false;
+    // The flush follows the write before the streamer may use the device again.
+    const bool written = writeControls(*entry, [&flushed, area](VelaDevice::LS7xDevice& device) {
+        flushed = device.FlushParams(area) == 1;
+    });
+    if (written) {
+        if (!flushed)
             UserDialogs::critical(this, tr("Error"), tr("LS7xDevice::FlushParams() failed"));
-        else if (area == FlushConfigArea)
+        else if (area == FlushConfigArea && entry)
             showStatus(sensorMessage(*entry, tr("%1 (SN: %2): parameters flushed")));
     }
     m_paramsUpdating = false;
@@ -80,7 +80,7 @@ SensorConfig MainWindow::configFromControls(const DeviceEntry& entry) const
 void MainWindow::onClickedExportParamsButton()
 {
     // Dialogs run their own event loops, in which a new search may destroy the entry.
-    QPointer<DeviceEntry> entry = currentEntry();
+    const QPointer<DeviceEntry> entry = commandEntry();
     if (!entry)
         return;
     const QString chosen = UserDialogs::getSaveFileName(
@@ -103,21 +103,22 @@ void MainWindow::onClickedExportParamsButton()
     if (device)
         config.window = MeasurementWindow::of(*device);
 
-    if (ConfigFile::write(path, entry->serialNumber, entry->macText, config))
+    QString error;
+    if (ConfigFile::write(path, entry->serialNumber, entry->macText, config, &error))
         showStatus(sensorMessage(*entry, tr("%1 (SN: %2): parameters successfully exported")));
     else
-        showStatus(sensorMessage(*entry, tr("%1 (SN: %2): parameters not exported, %3 could not be written"))
-                       .arg(path));
+        showStatus(sensorMessage(*entry, tr("%1 (SN: %2): parameters not exported, %3 could not be "
+                                            "written (%4); the file is as it was"))
+                       .arg(path, error));
 }
 
 void MainWindow::onClickedImportParamsButton()
 {
-    const int row = ui->tableDeviceList->currentRow();
-    if (row < 0)
+    const QPointer<DeviceEntry> entry = commandEntry();
+    if (!entry)
         return;
     const QString path = UserDialogs::getOpenFileName(this, tr("Import"), QString(),
                                                       tr("LS71 config (*.ls71)"));
-    const QPointer<DeviceEntry> entry = entryAt(row);
     if (path.isEmpty() || !entry)
         return;
 
@@ -144,7 +145,7 @@ void MainWindow::onClickedImportParamsButton()
     if (VelaDevice::LS7xDevice* device = entry->device())
         config.window.applyTo(*device);
 
-    if (writeControlsToDevice(row) && entry)
+    if (writeControls(*entry) && entry)
         showStatus(sensorMessage(*entry, tr("%1 (SN: %2): parameters imported")));
     m_paramsUpdating = false;
 }

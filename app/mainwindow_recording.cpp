@@ -6,6 +6,7 @@
 #include "FileNameRules.h"
 #include "IPEditWidget.h"
 #include "UserDialogs.h"
+#include "UserFile.h"
 #include "ui_mainwindow.h"
 
 #include <LS71Device.h>
@@ -74,7 +75,7 @@ void MainWindow::recordProfile(const DeviceEntry& entry, const void* record)
 
 void MainWindow::stopRecording()
 {
-    if (!m_recordedEntry && !m_dump.isRecording() && !m_dump.failed())
+    if (!m_recordedEntry && !m_dump.isRecording())
         return;
     m_recordedEntry = nullptr;
     if (m_dump.stop()) {
@@ -106,10 +107,12 @@ void MainWindow::onClickedSaveCSVButton()
                                      QMessageBox::Yes | QMessageBox::No)
                 == QMessageBox::Yes);
     if (replace) {
-        const bool saved = csv ? m_workingProfile.writeToCSVFile(path)
-                               : m_workingProfile.writeToFile(path);
+        QString error;
+        const bool saved = UserFile::saveFromScratch(path, [this, csv](const QString& scratch) {
+            return csv ? m_workingProfile.writeToCSVFile(scratch) : m_workingProfile.writeToFile(scratch);
+        }, &error);
         showStatus(saved ? tr("Saved measure to %1").arg(path)
-                         : tr("Could not save measure to %1").arg(path));
+                         : tr("Could not save measure to %1 (%2); the file is as it was").arg(path, error));
     }
     m_saveNextProfile = false;
 }
@@ -145,7 +148,7 @@ void MainWindow::onTriggeredUDPCheck(int state)
             streamer->setTCPMode(false);
         else if (VelaStreamer::LS74Streamer* streamer = entry->ls74Streamer())
             streamer->setMode(VelaStreamer::StreamerModeUDP);
-        entry->forStreamer([](auto& streamer) { streamer.start(QThread::InheritPriority); });
+        startStreamer(*entry);
 
         showStatus(sensorMessage(*entry, tr("%1 (SN: %2): switched stream to UDP mode")));
         setTableStatus(row, tr("UDP mode"));
@@ -171,10 +174,7 @@ void MainWindow::onTriggeredUDPCheck(int state)
     onClickedConnectButton();
     if (!entry)
         return;
-    entry->forStreamer([](auto& streamer) {
-        if (!streamer.isRunning())
-            streamer.start(QThread::InheritPriority);
-    });
+    startStreamer(*entry);
     ui->checkDumpUDP->setChecked(false);
     ui->checkDumpUDP->setEnabled(false);
     showStatus(sensorMessage(*entry, tr("%1 (SN: %2): switched stream to TCP/IP mode")));

@@ -72,9 +72,19 @@ void MainWindow::initResultViewer()
 void MainWindow::onRecvProfile(unsigned char id, const void* lpData, unsigned short measCounter,
                                unsigned short /*packCounter*/)
 {
-    if (m_paramsUpdating)
+    // A recording takes every profile of its sensor, whichever sensor is shown or written.
+    DeviceEntry* sender = entryAt(id);
+    const bool recorded = sender && sender == m_recordedEntry;
+    if (m_paramsUpdating && !recorded)
         return;
     const int shown = ui->cobmoDrawProfiles->currentIndex();
+    if (!m_monitorMode && id != shown) {
+        if (recorded && sender->statistics.acceptMeasCounter(measCounter)) {
+            sender->statistics.countProfile(measCounter);
+            recordProfile(*sender, lpData);
+        }
+        return;
+    }
     DeviceEntry* entry = entryAt(shown);
     // Monitor mode needs no searched sensor: with none shown, the monitor entry keeps the
     // duplicate filter itself instead of every profile being dropped.
@@ -84,8 +94,6 @@ void MainWindow::onRecvProfile(unsigned char id, const void* lpData, unsigned sh
         return;
     if (m_monitorMode)
         entry = entryAt(entryCount() - 1);
-    else if (id != shown)
-        return;
 
     AcquisitionStatistics& statistics = entry->statistics;
     statistics.countProfile(measCounter);
@@ -184,10 +192,12 @@ void MainWindow::onChangeSelDrawProfilesCombo(int index)
     if (!entry)
         return;
     QPushButton* button = ui->buttonDrawProfiles;
-    if (entry->connected && !entry->listeningUDP) {
+    // A listening sensor streams without being connected; its Start and Stop stay at hand.
+    if (entry->connected || entry->listeningUDP) {
         button->setEnabled(true);
         button->setText(entry->acquiringProfiles ? tr("Stop") : tr("Start"));
-        readParamsToControls(index);
+        if (!entry->listeningUDP)
+            readParamsToControls(index);
     } else {
         button->setEnabled(false);
         button->setText(tr("Start"));
@@ -212,41 +222,51 @@ void MainWindow::onClickedDrawProfilesButton()
     DeviceEntry* entry = entryAt(ui->cobmoDrawProfiles->currentIndex());
     if (!entry)
         return;
+    if (entry->acquiringProfiles)
+        stopProfiles(*entry);
+    else
+        startProfiles(*entry);
+}
 
-    if (!entry->acquiringProfiles) {
-        ui->visualizerWidget->blank(false);
-        m_beamColor = entry->displayColor;
-        m_beamColorRgb = m_beamColor.rgb();
-        if (entry->acquiringImages) {
-            entry->acquiringImages = false;
-            ui->buttonDrawImages->setText(tr("Start"));
-        }
-        ui->buttonSaveBitmap->setEnabled(false);
-        entry->forStreamer([](auto& streamer) {
-            streamer.pause();
-            streamer.readImages(false);
-        });
-        entry->acquiringProfiles = true;
-        startRecording(*entry);
-        ui->buttonDrawProfiles->setText(tr("Stop"));
-        ui->checkUDP->setEnabled(false);
-        ui->checkDumpUDP->setEnabled(false);
-        ui->checkPixels->setEnabled(false);
-        entry->forStreamer([](auto& streamer) { streamer.resume(); });
-        if (m_statisticsTimer)
-            m_statisticsTimer->start();
-        ui->buttonSaveCSV->setEnabled(true);
-    } else {
-        entry->acquiringProfiles = false;
+void MainWindow::startProfiles(DeviceEntry& entry)
+{
+    ui->visualizerWidget->blank(false);
+    m_beamColor = entry.displayColor;
+    m_beamColorRgb = m_beamColor.rgb();
+    if (entry.acquiringImages)
+        stopImages(entry);
+    ui->buttonSaveBitmap->setEnabled(false);
+    entry.forStreamer([](auto& streamer) {
+        streamer.pause();
+        streamer.readImages(false);
+    });
+    entry.acquiringProfiles = true;
+    startRecording(entry);
+    ui->buttonDrawProfiles->setText(tr("Stop"));
+    ui->checkUDP->setEnabled(false);
+    ui->checkDumpUDP->setEnabled(false);
+    ui->checkPixels->setEnabled(false);
+    entry.forStreamer([](auto& streamer) { streamer.resume(); });
+    if (m_statisticsTimer)
+        m_statisticsTimer->start();
+    ui->buttonSaveCSV->setEnabled(true);
+}
+
+void MainWindow::stopProfiles(DeviceEntry& entry)
+{
+    entry.acquiringProfiles = false;
+    if (&entry == m_recordedEntry)
         stopRecording();
-        ui->checkUDP->setEnabled(true);
-        ui->checkDumpUDP->setEnabled(true);
-        ui->checkPixels->setEnabled(true);
-        ui->buttonDrawProfiles->setText(tr("Start"));
-        entry->forStreamer([](auto& streamer) { streamer.pause(); });
-        ui->buttonSaveCSV->setEnabled(false);
-        entry->statistics.clearWindows();
-    }
+    entry.forStreamer([](auto& streamer) { streamer.pause(); });
+    entry.statistics.clearWindows();
+    // The controls belong to the sensor the combo shows.
+    if (entryAt(ui->cobmoDrawProfiles->currentIndex()) != &entry)
+        return;
+    ui->checkUDP->setEnabled(true);
+    ui->checkDumpUDP->setEnabled(true);
+    ui->checkPixels->setEnabled(true);
+    ui->buttonDrawProfiles->setText(tr("Start"));
+    ui->buttonSaveCSV->setEnabled(false);
 }
 
 void MainWindow::onTriggeredPixelsCheck(int state)

@@ -135,6 +135,7 @@ void MainWindow::disconnectAll()
     // Each entry leaves the list before its streamer is stopped: signals that arrive during
     // the stop no longer find it, and nothing else can destroy it meanwhile.
     while (!m_entries.empty()) {
+        endAcquisition(*m_entries.back());
         const std::unique_ptr<DeviceEntry> entry = std::move(m_entries.back());
         m_entries.pop_back();
         ui->tableDeviceList->removeRow(entryCount());

@@ -34,7 +34,7 @@ void MainWindow::runShutdownCommand(int (VelaDevice::LS7xDevice::*command)(),
                                     const QString& failure, const QString& success)
 {
     const int row = ui->tableDeviceList->currentRow();
-    DeviceEntry* entry = entryAt(row);
+    const QPointer<DeviceEntry> entry = commandEntry();
     if (!entry)
         return;
     VelaDevice::LS74Device* device = entry->ls74();
@@ -42,26 +42,30 @@ void MainWindow::runShutdownCommand(int (VelaDevice::LS7xDevice::*command)(),
     if (device) {
         const bool wasPaused = pauseEntryStreamer(*entry);
         done = (device->*command)() == 1;
-        restoreEntryStreamer(*entry, wasPaused);
+        // A sensor that went down is disconnected below; its streamer rests until then.
+        if (!done)
+            restoreEntryStreamer(*entry, wasPaused);
     }
     if (!done) {
         UserDialogs::critical(this, tr("Error"), failure);
         return;
     }
     selectRow(row, ui->tableDeviceList->currentColumn());
-    onClickedConnectButton();
-    if (DeviceEntry* still = entryAt(row))
-        showStatus(sensorMessage(*still, success));
+    if (entry->connected)
+        disconnectEntry(row);
+    if (entry)
+        showStatus(sensorMessage(*entry, success));
 }
 
 void MainWindow::onClickedUpgradeButton()
 {
-    DeviceEntry* entry = currentEntry();
+    // The dialog runs its own event loop, in which a new search may destroy the entry.
+    const QPointer<DeviceEntry> entry = commandEntry();
     if (!entry)
         return;
     const QString path = UserDialogs::getOpenFileName(this, tr("Open file"), QString(),
                                                       tr("Firmware Update (*.fw)"));
-    if (path.isEmpty())
+    if (path.isEmpty() || !entry)
         return;
     VelaDevice::LS74Device* device = entry->ls74();
     if (!device) {
@@ -89,23 +93,19 @@ void MainWindow::onClickedUpgradeButton()
 void MainWindow::onClickedSpeedTestButton()
 {
     const int row = ui->tableDeviceList->currentRow();
-    DeviceEntry* entry = entryAt(row);
+    DeviceEntry* entry = commandEntry();
     if (!entry || !entry->ls74Streamer())
         return;
     VelaStreamer::LS74Streamer* streamer = entry->ls74Streamer();
 
     if (entry->speedTest) {
-        ui->pushButton_SpeedTest->setText(tr("Start"));
-        entry->speedTest = false;
-        streamer->speedTestMode(false);
-        streamer->pause();
-        m_statisticsTimer->stop();
+        stopSpeedTest(*entry);
         return;
     }
 
     if (entry->acquiringProfiles) {
         ui->cobmoDrawProfiles->setCurrentIndex(row);
-        onClickedDrawProfilesButton();
+        stopProfiles(*entry);
     } else if (entry->acquiringImages) {
         stopImages(*entry);
     }
@@ -119,6 +119,17 @@ void MainWindow::onClickedSpeedTestButton()
     streamer->speedTestMode(true);
     streamer->resume();
     m_statisticsTimer->start();
+}
+
+void MainWindow::stopSpeedTest(DeviceEntry& entry)
+{
+    ui->pushButton_SpeedTest->setText(tr("Start"));
+    entry.speedTest = false;
+    if (VelaStreamer::LS74Streamer* streamer = entry.ls74Streamer()) {
+        streamer->speedTestMode(false);
+        streamer->pause();
+    }
+    m_statisticsTimer->stop();
 }
 
 // Answers are counted as frames: the statistics tick turns that counter into the

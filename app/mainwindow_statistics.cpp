@@ -73,7 +73,7 @@ void MainWindow::onReadError(unsigned char id)
 
     if (entry->acquiringProfiles) {
         ui->cobmoDrawProfiles->setCurrentIndex(id);
-        onClickedDrawProfilesButton();
+        stopProfiles(*entry);
     } else if (entry->acquiringImages) {
         stopImages(*entry);
     }

@@ -32,15 +32,10 @@ void MainWindow::onStreamEnded(unsigned char id, unsigned char rc)
     // A sensor that never reported "connected" keeps its connecting mark until the next
     // search rebuilds the list.
     if (entry->connected) {
-        // An acquisition still marked as running ends the way Stop ends it, so that its
-        // controls come back.
-        if (entry->acquiringProfiles) {
-            ui->cobmoDrawProfiles->setCurrentIndex(id);
-            onClickedDrawProfilesButton();
-        }
         selectRow(id, 1);
-        onClickedConnectButton();
+        disconnectEntry(id);
     } else {
+        endAcquisition(*entry);
         setTableStatus(id, tr("Not connected"));
     }
     // Shown last: the disconnect reports itself too, and the reason of the end must stay.

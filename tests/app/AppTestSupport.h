@@ -4,10 +4,13 @@
 // and reading the window as a user sees it.
 
 #include "CommandLine.h"
+#include "DeviceEntry.h"
 #include "UserDialogs.h"
 #include "mainwindow.h"
 
 #include <LS7xEmulator.h>
+#include <LS71Streamer.h>
+#include <LS74Streamer.h>
 
 #include <QComboBox>
 #include <QPushButton>
@@ -15,7 +18,12 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include <algorithm>
+#include <mutex>
 #include <vector>
+
+#include <csignal>
+#include <sys/resource.h>
 
 // Emulated scanners on 127.0.0.1 with ports of their own; searches of this process find them.
 class EmulatedSensors
@@ -48,6 +56,98 @@ private:
     }
 
     VelaEmulator::Emulator m_emulator;
+};
+
+// The control requests one emulated sensor takes while the log lives, in order, each with
+// whether the streamer of the window's entry for it was paused at that moment. Lives shorter
+// than the entry.
+class RequestLog
+{
+public:
+    struct Request
+    {
+        quint16 command;
+        bool streamerPaused;
+    };
+
+    RequestLog(VelaEmulator::Emulator& emulator, int sensor, const DeviceEntry& entry)
+        : m_emulator(emulator)
+        , m_sensor(sensor)
+    {
+        const VelaStreamer::LineStreamerBase* streamer = nullptr;
+        entry.forStreamer([&streamer](const auto& s) { streamer = &s; });
+        m_emulator.setRequestObserver(m_sensor, [this, streamer](uint16_t command) {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_requests.append({ command, streamer && streamer->isPaused() });
+        });
+    }
+    ~RequestLog() { m_emulator.setRequestObserver(m_sensor, nullptr); }
+
+    QList<Request> requests() const
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_requests;
+    }
+    void clear()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_requests.clear();
+    }
+
+    static bool isResult(quint16 command)
+    {
+        return command == VelaProtocol::CmdGetResult || command == VelaProtocol::CmdGetImage
+            || command == VelaProtocol::CmdGetPixels;
+    }
+
+    // Waits until the running streamer has asked for a result since the last clear().
+    bool waitForRunningStream() const
+    {
+        return QTest::qWaitFor([this] { return runningResults(requests()) > 0; }, 10000);
+    }
+
+    // Empty when the given commands reached the sensor back to back while the streamer was
+    // paused, with results asked for by the running streamer before them and, when
+    // resumedAfter, after them; otherwise what went wrong.
+    QString pausedAround(const QList<quint16>& commands, bool resumedAfter = true) const
+    {
+        const QList<Request> log = requests();
+        qsizetype first = -1;
+        qsizetype last = -1;
+        for (qsizetype i = 0; i < log.size(); ++i) {
+            if (commands.contains(log[i].command)) {
+                if (first < 0)
+                    first = i;
+                last = i;
+            }
+        }
+        if (first < 0)
+            return QStringLiteral("the command did not reach the sensor");
+        for (qsizetype i = first; i <= last; ++i) {
+            if (isResult(log[i].command))
+                return QStringLiteral("a result request came between the command's requests");
+            if (!log[i].streamerPaused)
+                return QStringLiteral("command %1 came while the streamer ran").arg(log[i].command);
+        }
+        if (runningResults(log.mid(0, first)) == 0)
+            return QStringLiteral("the streamer did not run before the command");
+        if (resumedAfter && runningResults(log.mid(last + 1)) == 0)
+            return QStringLiteral("the streamer did not run after the command");
+        return QString();
+    }
+
+private:
+    static int runningResults(const QList<Request>& requests)
+    {
+        return int(std::count_if(requests.begin(), requests.end(), [](const Request& r) {
+            return isResult(r.command) && !r.streamerPaused;
+        }));
+    }
+
+    VelaEmulator::Emulator& m_emulator;
+    const int m_sensor;
+    mutable std::mutex m_mutex;
+    QList<Request> m_requests;
 };
 
 // Answers every modal dialog while it lives and keeps what was asked.
@@ -98,6 +198,42 @@ public:
 private:
     QMetaObject::Connection m_connection;
 };
+
+// While it lives, no file of this process can grow beyond the given size: a write past it
+// fails as on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+inline QByteArray fileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
 
 template <class Widget>
 Widget* widget(const QWidget& window, const char* name)

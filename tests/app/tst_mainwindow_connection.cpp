@@ -34,12 +34,14 @@ private slots:
     void connectShowsConnected_data();
     void connectShowsConnected();
     void doubleClickConnects();
+    void connectingSecondSensorDisconnectsFirst_data();
     void connectingSecondSensorDisconnectsFirst();
     void disconnect();
     void failedConnectKeepsEntryConnecting();
     void listeningEntryCannotBeConnected();
     void stopRightAfterStartWaitsForThread();
     void closeWhileStreamingStopsStreamer();
+    void listenUDPLeavesNoTCPRun();
 
 private:
     // Shows the window, searches, and selects the sensor; returns its row.
@@ -130,22 +132,53 @@ void TestMainWindowConnection::doubleClickConnects()
     QCOMPARE(widget<QTableWidget>(window, "tableDeviceList")->currentRow(), other);
 }
 
+void TestMainWindowConnection::connectingSecondSensorDisconnectsFirst_data()
+{
+    QTest::addColumn<QString>("acquiring");
+    QTest::newRow("nothing") << "";
+    QTest::newRow("profiles") << "buttonDrawProfiles";
+    QTest::newRow("images") << "buttonDrawImages";
+}
+
 void TestMainWindowConnection::connectingSecondSensorDisconnectsFirst()
 {
+    QFETCH(QString, acquiring);
     MainWindow window;
-    const int first = searchAndSelect(window, LS71Serial);
-    const int second = rowOfSerial(window, LS74Serial);
+    const int first = searchAndSelect(window, LS74Serial);
+    const int second = rowOfSerial(window, LS71Serial);
     QVERIFY(connectRow(window, first));
-    QThread* firstStreamer = streamerOf(*window.entryAt(first));
+    DeviceEntry& entry = *window.entryAt(first);
+    QThread* firstStreamer = streamerOf(entry);
     QVERIFY(firstStreamer->isRunning());
+    QPushButton* start = acquiring.isEmpty() ? nullptr : widget<QPushButton>(window, qPrintable(acquiring));
+    if (start) {
+        start->click();
+        QVERIFY(QTest::qWaitFor([&] { return entry.statistics.packetTotal + entry.statistics.frameTotal > 0; },
+                                10000));
+    }
 
     StatusLog status(window);
     QVERIFY(connectRow(window, second));
     QCOMPARE(cellText(window, first, 4), QString("Not connected"));
-    QVERIFY(!window.entryAt(first)->connected);
+    QVERIFY(!entry.connected);
     QVERIFY(!firstStreamer->isRunning());
-    QVERIFY(status.messages.contains(QString("127.0.0.1 (SN: %1): connected").arg(LS74Serial)));
+    QVERIFY(status.messages.contains(QString("127.0.0.1 (SN: %1): connected").arg(LS71Serial)));
     QCOMPARE(window.activeEntryCount(), 1);
+    // It acquires nothing any more and the statistics no longer count for it.
+    QVERIFY(!entry.acquiringProfiles && !entry.acquiringImages && !entry.speedTest);
+    window.calculatePerSecValues();
+    QCOMPARE(entry.statistics.profileSeconds + entry.statistics.imageSeconds, 0);
+    QCOMPARE(entry.statistics.packetTotal + entry.statistics.frameTotal, 0);
+    QCOMPARE(comboItems(window, "cobmoDrawProfiles").at(first), QString("127.0.0.1 - Not connected"));
+
+    // Connected again, its Start starts.
+    if (start) {
+        QVERIFY(connectRow(window, first));
+        QCOMPARE(start->text(), QString("Start"));
+        start->click();
+        QCOMPARE(start->text(), QString("Stop"));
+        QVERIFY(entry.acquiringProfiles || entry.acquiringImages);
+    }
 }
 
 void TestMainWindowConnection::disconnect()
@@ -237,12 +270,41 @@ void TestMainWindowConnection::closeWhileStreamingStopsStreamer()
     std::atomic<bool> finished { false };
     QObject::connect(streamer, &QThread::finished, streamer, [&finished] { finished = true; },
                      Qt::DirectConnection);
+    widget<QPushButton>(window, "buttonDrawProfiles")->click();
+    // Slow answers keep the streamer inside a result read when the window closes.
+    VelaEmulator::Faults slow;
+    slow.answerDelayMs = 300;
+    m_sensors->emulator().setFaults(0, slow);
+    {
+        RequestLog log(m_sensors->emulator(), 0, *window.entryAt(row));
+        QVERIFY(log.waitForRunningStream());
+    }
 
+    // The close ends with the device library's Cleanup: the thread is over before it.
     QVERIFY(window.close());
     QVERIFY(finished);
     QVERIFY(!streamer);
     QCOMPARE(window.entryCount(), 0);
     QCOMPARE(widget<QTableWidget>(window, "tableDeviceList")->rowCount(), 0);
+}
+
+void TestMainWindowConnection::listenUDPLeavesNoTCPRun()
+{
+    MainWindow window;
+    const int row = searchAndSelect(window, LS74Serial);
+    DeviceEntry& entry = *window.entryAt(row);
+    QCheckBox* listen = widget<QCheckBox>(window, "checkUDP");
+    listen->setEnabled(true);
+    listen->setChecked(true);
+    QCOMPARE(cellText(window, row, 4), QString("UDP mode"));
+
+    // The results come over UDP only: the run that asked for them over TCP has ended.
+    RequestLog log(m_sensors->emulator(), 1, entry);
+    window.onClickedDrawProfilesButton();
+    QVERIFY(entry.acquiringProfiles);
+    QVERIFY(QTest::qWaitFor([&] { return entry.statistics.packetTotal >= 20; }, 10000));
+    for (const RequestLog::Request& request : log.requests())
+        QVERIFY(!RequestLog::isResult(request.command));
 }
 
 QTEST_MAIN(TestMainWindowConnection)

@@ -53,16 +53,31 @@ struct SensorParams
     int brightness = -1;
     QList<int> window;
     QString deviceAddress;
+    int hostPort = -1;
 };
+
+// A device object of the test's own for the entry's sensor.
+std::unique_ptr<VelaDevice::LS7xDevice> ownDevice(const DeviceEntry& entry)
+{
+    if (entry.ls71())
+        return std::make_unique<VelaDevice::LS71Device>(&entry.blockCopy());
+    return std::make_unique<VelaDevice::LS74Device>(&entry.blockCopy());
+}
+
+// Changes the sensor's block without the window's device object knowing.
+bool changeOnSensor(const DeviceEntry& entry, const std::function<void(VelaDevice::LS7xDevice&)>& change)
+{
+    const std::unique_ptr<VelaDevice::LS7xDevice> device = ownDevice(entry);
+    if (device->ReadParams() != 1)
+        return false;
+    change(*device);
+    return device->WriteParams() == 1;
+}
 
 SensorParams sensorParams(const DeviceEntry& entry)
 {
     SensorParams params;
-    std::unique_ptr<VelaDevice::LS7xDevice> device;
-    if (entry.ls71())
-        device = std::make_unique<VelaDevice::LS71Device>(&entry.blockCopy());
-    else
-        device = std::make_unique<VelaDevice::LS74Device>(&entry.blockCopy());
+    const std::unique_ptr<VelaDevice::LS7xDevice> device = ownDevice(entry);
     if (device->ReadParams() != 1)
         return params;
     params.laserLevel = device->GetLaserLevel();
@@ -74,6 +89,7 @@ SensorParams sensorParams(const DeviceEntry& entry)
     params.window = { device->GetLeftBoundary(), device->GetUpperBoundary(),
                       device->GetWindowWidth(), device->GetWindowHeight() };
     params.deviceAddress = QString::fromStdString(device->GetHumanReadableDeviceIPAddress());
+    params.hostPort = device->GetHostPortNumber();
     return params;
 }
 }
@@ -90,6 +106,8 @@ private slots:
     void readOutOfRangeValues_data();
     void readOutOfRangeValues();
     void readFailureIsReported();
+    void commandsOnUnconnectedRowReachNoSensor();
+    void streamPausedAroundCommands();
     void slidersSendAndCommit();
     void tcpRequestSampling_data();
     void tcpRequestSampling();
@@ -102,6 +120,7 @@ private slots:
     void exportImportRoundTrip();
     void exportAsksBeforeReplacing();
     void exportFailureIsReported();
+    void exportOverExistingFile();
     void importRefusesForeignFile();
     void importIgnoresOutOfRangeValues();
     void flushSurvivesEmulatorRestart();
@@ -306,11 +325,108 @@ void TestMainWindowParameters::readFailureIsReported()
     MainWindow window;
     const int row = connectSensor(window, LS74Serial);
     QVERIFY(row >= 0);
+    QVERIFY(changeOnSensor(*window.entryAt(row), [](VelaDevice::LS7xDevice& device) {
+        device.SetLaserLevel(9);
+    }));
     VelaEmulator::Faults faults;
     faults.silent = true;
     setFaults(faults);
     window.readParamsToControls(row);
     QCOMPARE(statusText(window), sensorStatus(LS74Serial, "reading settings failed"));
+
+    // The controls now show the window's stale copy: nothing of it goes back to the sensor,
+    // and the failure stays on display.
+    setFaults(VelaEmulator::Faults());
+    QTest::qWait(600);
+    QCOMPARE(statusText(window), sensorStatus(LS74Serial, "reading settings failed"));
+    QCOMPARE(sensorParams(*window.entryAt(row)).laserLevel, 9);
+}
+
+void TestMainWindowParameters::commandsOnUnconnectedRowReachNoSensor()
+{
+    MainWindow window;
+    // Connected once before, so the LS74's device object holds the sensor's own block.
+    const int other = connectSensor(window, LS74Serial);
+    QVERIFY(other >= 0);
+    const int otherHostPort = sensorParams(*window.entryAt(other)).hostPort;
+    const int connected = rowOfSerial(window, LS71Serial);
+    window.onClickedDeviceTableCell(connected, 1);
+    widget<QPushButton>(window, "buttonConnect")->click();
+    QVERIFY(waitForCell(window, connected, 4, "Connected"));
+    QVERIFY(waitForStatus(window, sensorStatus(LS71Serial, "interactive parameter updated")));
+
+    // The pages show the LS71's values while the LS74's row is selected.
+    window.onClickedDeviceTableCell(other, 1);
+    const QString config = m_dir.filePath("other.ls71");
+    QVERIFY(writeFile(config, "[LS71Config]\nLaserLevel=3\n"));
+    m_dialogs->fileAnswer = config;
+    RequestLog connectedLog(m_sensors->emulator(), 0, *window.entryAt(connected));
+    RequestLog otherLog(m_sensors->emulator(), 1, *window.entryAt(other));
+    const auto click = [&window](const char* name) {
+        return [&window, name] { widget<QPushButton>(window, name)->click(); };
+    };
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        { "read", click("buttonReadParams") },
+        { "write", click("buttonWriteParams") },
+        { "flush", click("buttonFlushParams") },
+        { "default", click("buttonDefaultParams") },
+        { "import", click("buttonImportParams") },
+        { "export", click("buttonExportParams") },
+        { "window", [&window] { window.onImageWidgetFinishedRect(QPoint(10, 10), QPoint(200, 200)); } },
+    };
+    const QString refused =
+        sensorStatus(LS74Serial, "not connected, nothing done; this page acts on the connected sensor only");
+    for (const auto& [name, run] : commands) {
+        window.statusBar()->clearMessage();
+        run();
+        QVERIFY2(statusText(window) == refused, qPrintable(QString("%1: %2").arg(name, statusText(window))));
+    }
+    QVERIFY(m_dialogs->messages.isEmpty());
+    QVERIFY(m_dialogs->fileRequests.isEmpty());
+    QTest::qWait(300); // a commit tick
+    QCOMPARE(connectedLog.requests().size(), 0);
+    QCOMPARE(otherLog.requests().size(), 0);
+    QCOMPARE(sensorParams(*window.entryAt(other)).hostPort, otherHostPort);
+}
+
+void TestMainWindowParameters::streamPausedAroundCommands()
+{
+    using namespace VelaProtocol;
+    MainWindow window;
+    const int row = connectSensor(window, LS74Serial);
+    QVERIFY(row >= 0);
+    widget<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
+    widget<QPushButton>(window, "buttonDrawProfiles")->click();
+    RequestLog log(m_sensors->emulator(), 1, *window.entryAt(row));
+    QSlider* laserLevel = widget<QSlider>(window, "sliderLaserLevel");
+    const auto click = [&window](const char* name) {
+        return [&window, name] { widget<QPushButton>(window, name)->click(); };
+    };
+    struct Command
+    {
+        const char* name;
+        std::function<void()> run;
+        QList<quint16> requests;
+    };
+    // The read comes last: the commit it causes would fall among the next command's requests.
+    const Command commands[] = {
+        { "write", click("buttonWriteParams"), { CmdWriteParams } },
+        { "flush", click("buttonFlushParams"), { CmdWriteParams, CmdFlushParams } },
+        { "default", click("buttonDefaultParams"), { CmdWriteParams, CmdFlushParams } },
+        { "window", [&window] { window.onImageWidgetFinishedRect(QPoint(0, 0), QPoint(320, 256)); },
+          { CmdWriteParams } },
+        { "slider commit", [laserLevel] { laserLevel->setValue(laserLevel->value() == 9 ? 10 : 9); },
+          { CmdWriteParams } },
+        { "read", click("buttonReadParams"), { CmdReadParams } },
+    };
+    for (const Command& command : commands) {
+        log.clear();
+        QVERIFY2(log.waitForRunningStream(), command.name);
+        command.run();
+        (void)QTest::qWaitFor([&] { return log.pausedAround(command.requests).isEmpty(); }, 5000);
+        const QString fault = log.pausedAround(command.requests);
+        QVERIFY2(fault.isEmpty(), qPrintable(QString("%1: %2").arg(command.name, fault)));
+    }
 }
 
 void TestMainWindowParameters::slidersSendAndCommit()
@@ -618,8 +734,35 @@ void TestMainWindowParameters::exportFailureIsReported()
     m_dialogs->fileAnswer = path;
     m_dialogs->messageAnswer = QMessageBox::Yes;
     widget<QPushButton>(window, "buttonExportParams")->click();
-    QCOMPARE(statusText(window),
-             sensorStatus(LS74Serial, QString("parameters not exported, %1 could not be written").arg(path)));
+    QVERIFY(statusText(window).startsWith(
+        sensorStatus(LS74Serial, QString("parameters not exported, %1 could not be written").arg(path))));
+}
+
+void TestMainWindowParameters::exportOverExistingFile()
+{
+    MainWindow window;
+    QVERIFY(connectSensor(window, LS74Serial) >= 0);
+    const QString path = m_dir.filePath("photo.ls71");
+    QVERIFY(writeFile(path, QByteArray("\x89PNG\r\n\x1a\n\x00\x00", 10)));
+    m_dialogs->fileAnswer = path;
+    m_dialogs->messageAnswer = QMessageBox::Yes;
+    QPushButton* exportButton = widget<QPushButton>(window, "buttonExportParams");
+
+    // What is not a configuration is replaced whole, and the message says so.
+    exportButton->click();
+    QCOMPARE(statusText(window), sensorStatus(LS74Serial, "parameters successfully exported"));
+    QCOMPARE(QSettings(path, QSettings::IniFormat).value("Information/SerialNumber").toUInt(), LS74Serial);
+
+    // A write that fails on the way leaves the old file as it was.
+    const QByteArray before = fileContent(path);
+    {
+        const FileSizeLimit limit(16);
+        exportButton->click();
+    }
+    QVERIFY2(statusText(window).startsWith(
+                 sensorStatus(LS74Serial, QString("parameters not exported, %1 could not be written").arg(path))),
+             qPrintable(statusText(window)));
+    QCOMPARE(fileContent(path), before);
 }
 
 void TestMainWindowParameters::importRefusesForeignFile()

@@ -3,6 +3,7 @@
 #include <VelaProfileZ.h>
 
 #include <QCheckBox>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -31,6 +32,18 @@ int countRecords(const QString& path, QList<int>* pointCounts = nullptr)
     return records;
 }
 
+// Whether this process holds the file open.
+bool isOpenHere(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    QDirIterator descriptors(QStringLiteral("/proc/self/fd"), QDir::System | QDir::Files);
+    while (descriptors.hasNext()) {
+        if (QFileInfo(descriptors.next()).symLinkTarget() == target)
+            return true;
+    }
+    return false;
+}
+
 // Answers file dialogs with a name and the filter at a position of the offered list.
 class FileAnswers : public DialogRecorder
 {
@@ -48,6 +61,45 @@ public:
 };
 }
 
+// A window with an emulated LS74 and LS71, found but not connected; the LS74 listens to UDP
+// and its stream is being recorded.
+struct RecordedOfTwo
+{
+    static constexpr quint32 OtherSerial = 7101;
+
+    bool open(DialogRecorder& dialogs, const QString& dumpPath)
+    {
+        CommandLine::setArguments(QStringList());
+        sensors = std::make_unique<EmulatedSensors>(std::vector<VelaEmulator::SensorSpec> {
+            { VelaEmulator::Model::LS74, Serial }, { VelaEmulator::Model::LS71, OtherSerial } });
+        if (!sensors->start())
+            return false;
+        window = std::make_unique<MainWindow>();
+        window->show();
+        if (!searchAndWait(*window))
+            return false;
+        recorded = rowOfSerial(*window, Serial);
+        other = rowOfSerial(*window, OtherSerial);
+        window->onClickedDeviceTableCell(recorded, 1);
+        QCheckBox* listen = widget<QCheckBox>(*window, "checkUDP");
+        listen->setEnabled(true);
+        listen->setChecked(true);
+        dialogs.fileAnswer = dumpPath;
+        widget<QCheckBox>(*window, "checkDumpUDP")->setChecked(true);
+        widget<QTabWidget>(*window, "tabWidget")->setCurrentIndex(1);
+        widget<QPushButton>(*window, "buttonDrawProfiles")->click();
+        return entry().acquiringProfiles
+            && QTest::qWaitFor([this] { return entry().statistics.packetTotal >= 10; }, 10000);
+    }
+
+    DeviceEntry& entry() const { return *window->entryAt(recorded); }
+
+    std::unique_ptr<EmulatedSensors> sensors;
+    std::unique_ptr<MainWindow> window;
+    int recorded = -1;
+    int other = -1;
+};
+
 class TestMainWindowRecording : public QObject
 {
     Q_OBJECT
@@ -63,6 +115,9 @@ private slots:
     void saveMeasure();
     void saveMeasureDeclined();
     void listenUDPRecordsFastStream();
+    void recordingGoesOnWhileAnotherSensorIsShown();
+    void recordingEndsWithItsEntry_data();
+    void recordingEndsWithItsEntry();
 
 private:
     // Starts the acquisition of the connected entry as if it listened to UDP with "Dump to
@@ -226,6 +281,17 @@ void TestMainWindowRecording::saveMeasureDeclined()
     m_dialogs->fileAnswer = m_dir.filePath("missing/folder/m.bin");
     widget<QPushButton>(*m_view.window, "buttonSaveCSV")->click();
     QVERIFY(statusText(*m_view.window).startsWith("Could not save measure"));
+
+    // One that fails on the way leaves the old file as it was.
+    m_dialogs->fileAnswer = path;
+    m_dialogs->messageAnswer = QMessageBox::Yes;
+    {
+        const FileSizeLimit limit(2);
+        widget<QPushButton>(*m_view.window, "buttonSaveCSV")->click();
+    }
+    QVERIFY2(statusText(*m_view.window).startsWith(QString("Could not save measure to %1").arg(path)),
+             qPrintable(statusText(*m_view.window)));
+    QCOMPARE(fileContent(path), QByteArray("old"));
 }
 
 void TestMainWindowRecording::listenUDPRecordsFastStream()
@@ -271,6 +337,56 @@ void TestMainWindowRecording::listenUDPRecordsFastStream()
     QVERIFY(!widget<QCheckBox>(window, "checkDumpUDP")->isChecked());
     QVERIFY(statusText(window).endsWith("switched stream to TCP/IP mode"));
     QVERIFY(waitForCell(window, row, 4, "Connected"));
+}
+
+void TestMainWindowRecording::recordingGoesOnWhileAnotherSensorIsShown()
+{
+    m_view.close();
+    RecordedOfTwo two;
+    const QString path = m_dir.filePath("two.bin");
+    QVERIFY(two.open(*m_dialogs, path));
+    MainWindow& window = *two.window;
+    window.onClickedDeviceTableCell(two.other, 1);
+    widget<QPushButton>(window, "buttonConnect")->click();
+    QVERIFY(waitForCell(window, two.other, 4, "Connected"));
+    QCOMPARE(widget<QComboBox>(window, "cobmoDrawProfiles")->currentIndex(), two.other);
+
+    const qint32 atConnect = two.entry().statistics.packetTotal;
+    QVERIFY(QTest::qWaitFor([&] { return two.entry().statistics.packetTotal >= atConnect + 20; }, 10000));
+    QCOMPARE(cellText(window, two.recorded, 4), QString("UDP mode"));
+
+    // Its own Stop ends it, with every profile counted in the file.
+    widget<QComboBox>(window, "cobmoDrawProfiles")->setCurrentIndex(two.recorded);
+    QPushButton* button = widget<QPushButton>(window, "buttonDrawProfiles");
+    QVERIFY(button->isEnabled());
+    QCOMPARE(button->text(), QString("Stop"));
+    button->click();
+    QCOMPARE(statusText(window), QString("Written measure to %1").arg(path));
+    QCOMPARE(countRecords(path), two.entry().statistics.packetTotal);
+}
+
+void TestMainWindowRecording::recordingEndsWithItsEntry_data()
+{
+    QTest::addColumn<bool>("search");
+    QTest::newRow("new search") << true;
+    QTest::newRow("window closed") << false;
+}
+
+void TestMainWindowRecording::recordingEndsWithItsEntry()
+{
+    QFETCH(bool, search);
+    m_view.close();
+    RecordedOfTwo two;
+    const QString path = m_dir.filePath("ends.bin");
+    QVERIFY(two.open(*m_dialogs, path));
+    StatusLog log(*two.window);
+    if (search)
+        QVERIFY(searchAndWait(*two.window));
+    else
+        QVERIFY(two.window->close());
+    QVERIFY2(log.messages.contains(QString("Written measure to %1").arg(path)), qPrintable(log.messages.join(" | ")));
+    QVERIFY(!isOpenHere(path));
+    QVERIFY(countRecords(path) >= 10);
 }
 
 QTEST_MAIN(TestMainWindowRecording)

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QImageReader>
+#include <QTranslator>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -23,6 +24,18 @@ namespace {
 constexpr quint32 LS71Serial = 7101;
 constexpr quint32 LS74Serial = 7401;
 constexpr int FrameBytes = 640 * 512;
+
+// Marks the texts of the FPGA buttons, so that a test sees they went through translation.
+class MarkingTranslator : public QTranslator
+{
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char*, const char* source, const char*, int) const override
+    {
+        const QString text = QString::fromUtf8(source);
+        return text.startsWith("MainWindow::onClickedFpga") ? "translated " + text : QString();
+    }
+};
 
 // Answers file dialogs with a name and the filter at a position of the offered list.
 class FileAnswers : public DialogRecorder
@@ -53,6 +66,8 @@ private slots:
     void snapshotNotReplacedOnNo();
     void rebootOnLS71FailsWithoutDisconnecting();
     void rebootOnLS74Disconnects();
+    void commandsOnUnconnectedRowReachNoSensor();
+    void streamPausedAroundCommands();
     void firmwareUpgrade_data();
     void firmwareUpgrade();
     void dragTooNarrowResetsWindow();
@@ -65,6 +80,7 @@ private slots:
 
 private:
     int connectSensor(quint32 serial);
+    QString writeFirmware(int fileType);
     DeviceEntry& entry(int row) { return *m_window->entryAt(row); }
     QString labelText(const char* name) { return widget<QLabel>(*m_window, name)->text(); }
     // Shows a converted frame of the LS74 in the viewer, with images running.
@@ -101,6 +117,16 @@ int TestMainWindowService::connectSensor(quint32 serial)
     m_window->onClickedDeviceTableCell(row, 1);
     widget<QPushButton>(*m_window, "buttonConnect")->click();
     return waitForCell(*m_window, row, 4, "Connected") ? row : -1;
+}
+
+QString TestMainWindowService::writeFirmware(int fileType)
+{
+    const std::vector<uint8_t> image = VelaEmulator::makeFirmware(
+        static_cast<uint16_t>(fileType), 4300, std::vector<uint8_t>(4096, 0x5A));
+    const QString path = m_dir.filePath(QString("type%1.fw").arg(fileType));
+    const bool written = writeFile(path, QByteArray(reinterpret_cast<const char*>(image.data()),
+                                                    qsizetype(image.size())));
+    return written ? path : QString();
 }
 
 int TestMainWindowService::showFrame(const std::vector<unsigned char>& frame)
@@ -247,6 +273,17 @@ void TestMainWindowService::snapshotNotReplacedOnNo()
     m_dialogs->fileAnswer = m_dir.filePath("no/such/folder/shot.png");
     widget<QPushButton>(*m_window, "buttonSaveBitmap")->click();
     QVERIFY(statusText(*m_window).startsWith("Could not save snapshot"));
+
+    // One that fails on the way leaves the old file as it was.
+    m_dialogs->fileAnswer = path;
+    m_dialogs->messageAnswer = QMessageBox::Yes;
+    {
+        const FileSizeLimit limit(8);
+        widget<QPushButton>(*m_window, "buttonSaveBitmap")->click();
+    }
+    QVERIFY2(statusText(*m_window).startsWith(QString("Could not save snapshot to %1").arg(path)),
+             qPrintable(statusText(*m_window)));
+    QCOMPARE(fileContent(path), QByteArray("not an image"));
 }
 
 void TestMainWindowService::rebootOnLS71FailsWithoutDisconnecting()
@@ -276,6 +313,81 @@ void TestMainWindowService::rebootOnLS74Disconnects()
     QCOMPARE(statusText(*m_window),
              QString("%1 (SN: %2): reboot in progress...").arg(entry(row).ipText).arg(LS74Serial));
     QVERIFY(log.messages.contains(QString("%1 (SN: %2): disconnected").arg(entry(row).ipText).arg(LS74Serial)));
+}
+
+void TestMainWindowService::commandsOnUnconnectedRowReachNoSensor()
+{
+    const int connected = connectSensor(LS71Serial);
+    QVERIFY(connected >= 0);
+    const int other = rowOfSerial(*m_window, LS74Serial);
+    m_window->onClickedDeviceTableCell(other, 1);
+    m_dialogs->fileAnswer = writeFirmware(74);
+    RequestLog connectedLog(m_sensors->emulator(), 0, entry(connected));
+    RequestLog otherLog(m_sensors->emulator(), 1, entry(other));
+    const auto click = [this](const char* name) {
+        return [this, name] { widget<QPushButton>(*m_window, name)->click(); };
+    };
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        { "reboot", click("buttonReboot") },
+        { "power off", click("buttonShutdown") },
+        { "upgrade", click("buttonUpgrade") },
+        { "factory flush", [this] { m_window->onClickedFlushFactParamsButton(); } },
+        { "factory reset", [this] { m_window->onClickedResetFactParamsButton(); } },
+        { "FPGA", [this] { m_window->onClickedFpgaAmpl1Button(); } },
+    };
+    const QString refused = QString("127.0.0.1 (SN: %1): not connected, nothing done; "
+                                    "this page acts on the connected sensor only").arg(LS74Serial);
+    for (const auto& [name, run] : commands) {
+        m_window->statusBar()->clearMessage();
+        run();
+        QVERIFY2(statusText(*m_window) == refused, qPrintable(QString("%1: %2").arg(name, statusText(*m_window))));
+    }
+    QVERIFY(m_dialogs->messages.isEmpty());
+    QVERIFY(m_dialogs->fileRequests.isEmpty());
+    QCOMPARE(connectedLog.requests().size(), 0);
+    QCOMPARE(otherLog.requests().size(), 0);
+    // The sensor the user works with stays connected, the other one is not connected.
+    QCOMPARE(cellText(*m_window, connected, 4), QString("Connected"));
+    QCOMPARE(cellText(*m_window, other, 4), QString("Not connected"));
+    QVERIFY(!entry(other).connecting);
+}
+
+void TestMainWindowService::streamPausedAroundCommands()
+{
+    using namespace VelaProtocol;
+    const int row = connectSensor(LS74Serial);
+    QVERIFY(row >= 0);
+    widget<QTabWidget>(*m_window, "tabWidget")->setCurrentIndex(1);
+    widget<QPushButton>(*m_window, "buttonDrawProfiles")->click();
+    m_dialogs->fileAnswer = writeFirmware(74);
+    RequestLog log(m_sensors->emulator(), 1, entry(row));
+    struct Command
+    {
+        const char* name;
+        std::function<void()> run;
+        QList<quint16> requests;
+        bool resumed;
+    };
+    // The reboot comes last: the sensor is gone afterwards.
+    const Command commands[] = {
+        { "upgrade", [this] { widget<QPushButton>(*m_window, "buttonUpgrade")->click(); },
+          { CmdUpgradeFirmware }, true },
+        { "factory flush", [this] { m_window->onClickedFlushFactParamsButton(); },
+          { CmdWriteParams, CmdFlushFactory }, true },
+        { "FPGA", [this] { m_window->onClickedFpgaAmpl2Button(); },
+          { CmdReadFpga, CmdWriteFpga, CmdFlushFpga }, true },
+        { "reboot", [this] { widget<QPushButton>(*m_window, "buttonReboot")->click(); },
+          { CmdReboot }, false },
+    };
+    for (const Command& command : commands) {
+        log.clear();
+        QVERIFY2(log.waitForRunningStream(), command.name);
+        command.run();
+        (void)QTest::qWaitFor([&] { return log.pausedAround(command.requests, command.resumed).isEmpty(); },
+                              5000);
+        const QString fault = log.pausedAround(command.requests, command.resumed);
+        QVERIFY2(fault.isEmpty(), qPrintable(QString("%1: %2").arg(command.name, fault)));
+    }
 }
 
 void TestMainWindowService::firmwareUpgrade_data()
@@ -368,9 +480,14 @@ void TestMainWindowService::monitorModeStartStop()
     QCOMPARE(button->text(), QString("Start"));
     QVERIFY(!monitor->testAttribute(Qt::WA_ForceDisabled));
     QVERIFY(widget<QTabWidget>(*m_window, "tabWidget")->isTabEnabled(0));
-    // The selection no longer names the removed entry: the FPGA command finds nothing.
+    // The selection no longer names the removed entry: the FPGA command finds the table's
+    // row, whose sensor is not connected.
     m_window->onClickedFpgaAmpl1Button();
-    QCOMPARE(statusText(*m_window), QString("MainWindow::onClickedFpgaAmpl1Button"));
+    const DeviceEntry& selected = entry(widget<QTableWidget>(*m_window, "tableDeviceList")->currentRow());
+    QCOMPARE(statusText(*m_window), QString("%1 (SN: %2): not connected, nothing done; this page acts on "
+                                            "the connected sensor only")
+                                        .arg(selected.ipText)
+                                        .arg(selected.serialNumber));
 }
 
 void TestMainWindowService::speedTestAverage()
@@ -445,8 +562,12 @@ void TestMainWindowService::fpgaPatterns()
     const Slot patternSlots[] = { &MainWindow::onClickedFpgaAmpl1Button,
                            &MainWindow::onClickedFpgaAmpl2Button,
                            &MainWindow::onClickedFpgaAmpl3Button };
+    MarkingTranslator translator;
+    QCoreApplication::installTranslator(&translator);
+    StatusLog log(*m_window);
     (m_window.get()->*patternSlots[button - 1])();
-    QCOMPARE(statusText(*m_window), QString("MainWindow::onClickedFpgaAmpl%1Button").arg(button));
+    QCoreApplication::removeTranslator(&translator);
+    QCOMPARE(log.messages.value(0), QString("translated MainWindow::onClickedFpgaAmpl%1Button").arg(button));
 
     VelaStreamer::LS74Streamer& streamer = *entry(row).ls74Streamer();
     streamer.pause();
