@@ -129,7 +129,9 @@ void MainWindow::stopSpeedTest(DeviceEntry& entry)
         streamer->speedTestMode(false);
         streamer->pause();
     }
-    m_statisticsTimer->stop();
+    // Gone once the window has begun to close.
+    if (m_statisticsTimer)
+        m_statisticsTimer->stop();
 }
 
 // Answers are counted as frames: the statistics tick turns that counter into the
