@@ -175,6 +175,9 @@ private:
                        const std::function<void(VelaDevice::LS7xDevice&)>& whilePaused = {});
     // Pauses the entry's streamer and answers whether it was paused already.
     static bool pauseEntryStreamer(const DeviceEntry& entry);
+    // The same, and waits until a running streamer has left the device call it was in, for
+    // commands of several requests that must not be interleaved with result reads.
+    static bool restEntryStreamer(const DeviceEntry& entry);
     static void restoreEntryStreamer(const DeviceEntry& entry, bool wasPaused);
     void commitInteractiveParams(DeviceEntry* entry);
     void showWriteParamsFailure(const DeviceEntry& entry);

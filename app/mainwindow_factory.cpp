@@ -82,7 +82,7 @@ void MainWindow::writeFpgaPattern(const QString& status, unsigned char (*pattern
     if (!device)
         return;
     std::array<unsigned char, VelaDevice::LS74Device::FpgaParamsSize> table {};
-    const bool wasPaused = pauseEntryStreamer(*entry);
+    const bool wasPaused = restEntryStreamer(*entry);
     device->ReadFpgaParams(table.data());
     for (int column = 0; column < FpgaColumns; ++column)
         table[column] = pattern(column);

@@ -23,6 +23,10 @@ namespace {
 // "Write config area" tries again.
 constexpr int CommitWriteAttempts = 3;
 
+// A running streamer sees its pause flag between two device calls; this long it may still be in
+// the call it was making (a result read on a healthy link takes a few milliseconds).
+constexpr int StreamerSettleMs = 100;
+
 // Sampling mode items (after the two TCP variants are removed at first show).
 constexpr int SamplingExternal = 1;
 constexpr int SamplingInternal = 2;
@@ -84,6 +88,14 @@ bool MainWindow::pauseEntryStreamer(const DeviceEntry& entry)
         wasPaused = streamer.isPaused();
         streamer.pause();
     });
+    return wasPaused;
+}
+
+bool MainWindow::restEntryStreamer(const DeviceEntry& entry)
+{
+    const bool wasPaused = pauseEntryStreamer(entry);
+    if (!wasPaused)
+        Sleep(StreamerSettleMs);
     return wasPaused;
 }
 

@@ -40,7 +40,7 @@ void MainWindow::runShutdownCommand(int (VelaDevice::LS7xDevice::*command)(),
     VelaDevice::LS74Device* device = entry->ls74();
     bool done = false;
     if (device) {
-        const bool wasPaused = pauseEntryStreamer(*entry);
+        const bool wasPaused = restEntryStreamer(*entry);
         done = (device->*command)() == 1;
         // A sensor that went down is disconnected below; its streamer rests until then.
         if (!done)
@@ -77,7 +77,7 @@ void MainWindow::onClickedUpgradeButton()
     showStatus(sensorMessage(*entry, tr("%1 (SN: %2): uploading firmware...")));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::processEvents();
-    const bool wasPaused = pauseEntryStreamer(*entry);
+    const bool wasPaused = restEntryStreamer(*entry);
     const bool done = device->UpgradeFirmware(path.toUtf8().constData()) != 0;
     restoreEntryStreamer(*entry, wasPaused);
     QApplication::restoreOverrideCursor();

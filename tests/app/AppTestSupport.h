@@ -106,6 +106,19 @@ public:
         return QTest::qWaitFor([this] { return runningResults(requests()) > 0; }, 10000);
     }
 
+    // Runs the command while the streamer streams, then answers pausedAround for the requests
+    // the command sends once the stream has had time to resume.
+    QString runWhileStreaming(const std::function<void()>& command, const QList<quint16>& commands,
+                              bool resumedAfter = true)
+    {
+        clear();
+        if (!waitForRunningStream())
+            return QStringLiteral("the streamer did not run before the command");
+        command();
+        (void)QTest::qWaitFor([&] { return pausedAround(commands, resumedAfter).isEmpty(); }, 5000);
+        return pausedAround(commands, resumedAfter);
+    }
+
     // Empty when the given commands reached the sensor back to back while the streamer was
     // paused, with results asked for by the running streamer before them and, when
     // resumedAfter, after them; otherwise what went wrong.

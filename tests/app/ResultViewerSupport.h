@@ -79,20 +79,26 @@ struct Scene : VelaVisualizer
     }
 };
 
+// Starts the emulated sensors and a window that has found them.
+inline bool searchSensors(std::vector<VelaEmulator::SensorSpec> specs,
+                          std::unique_ptr<EmulatedSensors>& sensors, std::unique_ptr<MainWindow>& window)
+{
+    CommandLine::setArguments(QStringList());
+    sensors = std::make_unique<EmulatedSensors>(std::move(specs));
+    if (!sensors->start())
+        return false;
+    window = std::make_unique<MainWindow>();
+    window->show();
+    return searchAndWait(*window);
+}
+
 // A window connected to one emulated LS74, showing the Result Viewer with that sensor selected.
 class ConnectedWindow
 {
 public:
     bool open()
     {
-        CommandLine::setArguments(QStringList());
-        sensors = std::make_unique<EmulatedSensors>(
-            std::vector<VelaEmulator::SensorSpec> { { VelaEmulator::Model::LS74, Serial } });
-        if (!sensors->start())
-            return false;
-        window = std::make_unique<MainWindow>();
-        window->show();
-        if (!searchAndWait(*window))
+        if (!searchSensors({ { VelaEmulator::Model::LS74, Serial } }, sensors, window))
             return false;
         row = rowOfSerial(*window, Serial);
         window->onClickedDeviceTableCell(row, 1);

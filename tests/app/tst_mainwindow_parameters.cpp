@@ -420,11 +420,7 @@ void TestMainWindowParameters::streamPausedAroundCommands()
         { "read", click("buttonReadParams"), { CmdReadParams } },
     };
     for (const Command& command : commands) {
-        log.clear();
-        QVERIFY2(log.waitForRunningStream(), command.name);
-        command.run();
-        (void)QTest::qWaitFor([&] { return log.pausedAround(command.requests).isEmpty(); }, 5000);
-        const QString fault = log.pausedAround(command.requests);
+        const QString fault = log.runWhileStreaming(command.run, command.requests);
         QVERIFY2(fault.isEmpty(), qPrintable(QString("%1: %2").arg(command.name, fault)));
     }
 }

@@ -69,14 +69,8 @@ struct RecordedOfTwo
 
     bool open(DialogRecorder& dialogs, const QString& dumpPath)
     {
-        CommandLine::setArguments(QStringList());
-        sensors = std::make_unique<EmulatedSensors>(std::vector<VelaEmulator::SensorSpec> {
-            { VelaEmulator::Model::LS74, Serial }, { VelaEmulator::Model::LS71, OtherSerial } });
-        if (!sensors->start())
-            return false;
-        window = std::make_unique<MainWindow>();
-        window->show();
-        if (!searchAndWait(*window))
+        if (!searchSensors({ { VelaEmulator::Model::LS74, Serial }, { VelaEmulator::Model::LS71, OtherSerial } },
+                           sensors, window))
             return false;
         recorded = rowOfSerial(*window, Serial);
         other = rowOfSerial(*window, OtherSerial);

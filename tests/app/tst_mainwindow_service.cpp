@@ -380,12 +380,7 @@ void TestMainWindowService::streamPausedAroundCommands()
           { CmdReboot }, false },
     };
     for (const Command& command : commands) {
-        log.clear();
-        QVERIFY2(log.waitForRunningStream(), command.name);
-        command.run();
-        (void)QTest::qWaitFor([&] { return log.pausedAround(command.requests, command.resumed).isEmpty(); },
-                              5000);
-        const QString fault = log.pausedAround(command.requests, command.resumed);
+        const QString fault = log.runWhileStreaming(command.run, command.requests, command.resumed);
         QVERIFY2(fault.isEmpty(), qPrintable(QString("%1: %2").arg(command.name, fault)));
     }
 }
