@@ -345,13 +345,17 @@ void TestMainWindowRecording::recordingGoesOnWhileAnotherSensorIsShown()
     QVERIFY(waitForCell(window, two.other, 4, "Connected"));
     QCOMPARE(widget<QComboBox>(window, "cobmoDrawProfiles")->currentIndex(), two.other);
 
-    const qint32 atConnect = two.entry().statistics.packetTotal;
-    QVERIFY(QTest::qWaitFor([&] { return two.entry().statistics.packetTotal >= atConnect + 20; }, 10000));
+    // The other sensor's own Start and Stop leave the recording alone.
+    QPushButton* button = widget<QPushButton>(window, "buttonDrawProfiles");
+    button->click();
+    button->click();
+    QCOMPARE(button->text(), QString("Start"));
+    const qint32 atStop = two.entry().statistics.packetTotal;
+    QVERIFY(QTest::qWaitFor([&] { return two.entry().statistics.packetTotal >= atStop + 20; }, 10000));
     QCOMPARE(cellText(window, two.recorded, 4), QString("UDP mode"));
 
     // Its own Stop ends it, with every profile counted in the file.
     widget<QComboBox>(window, "cobmoDrawProfiles")->setCurrentIndex(two.recorded);
-    QPushButton* button = widget<QPushButton>(window, "buttonDrawProfiles");
     QVERIFY(button->isEnabled());
     QCOMPARE(button->text(), QString("Stop"));
     button->click();
