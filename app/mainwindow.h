@@ -179,6 +179,7 @@ private:
     // commands of several requests that must not be interleaved with result reads.
     static bool restEntryStreamer(const DeviceEntry& entry);
     static void restoreEntryStreamer(const DeviceEntry& entry, bool wasPaused);
+    void markInteractiveChange(const DeviceEntry& entry);
     void commitInteractiveParams(DeviceEntry* entry);
     void showWriteParamsFailure(const DeviceEntry& entry);
     void readNetworkToControls(const VelaDevice::LS7xDevice& device);

@@ -189,6 +189,15 @@ void MainWindow::readParamsToControls(int row)
                                           : tr("%1 (SN: %2): reading settings failed")));
 }
 
+// Only changes to the connected sensor are committed: the zeroed sliders of a disconnect, or
+// a slider moved on the row of a sensor that is not connected, stay in that entry's device
+// object until its next read.
+void MainWindow::markInteractiveChange(const DeviceEntry& entry)
+{
+    if (entry.connected)
+        m_interactiveParamChanged = true;
+}
+
 void MainWindow::onChangedLaserLevelSlider(int value)
 {
     DeviceEntry* entry = currentEntry();
@@ -199,7 +208,7 @@ void MainWindow::onChangedLaserLevelSlider(int value)
     ui->laserLevelGroup->setTitle(tr("Laser level: %1").arg(value));
     if (VelaDevice::LS7xDevice* device = entry->device())
         device->SetLaserLevel(static_cast<unsigned char>(value));
-    m_interactiveParamChanged = true;
+    markInteractiveChange(*entry);
     m_paramsUpdating = false;
 }
 
@@ -218,7 +227,7 @@ void MainWindow::onChangedExposureSlider(int value)
     }
     if (VelaDevice::LS7xDevice* device = entry->device())
         device->SetExposureTime(static_cast<unsigned short>(value));
-    m_interactiveParamChanged = true;
+    markInteractiveChange(*entry);
     m_paramsUpdating = false;
 }
 
@@ -232,7 +241,7 @@ void MainWindow::onChangedPixelBrightnessSlider(int value)
     ui->groupPixBrightnessThres->setTitle(tr("Pixel brightness threshold: %1").arg(value));
     if (VelaDevice::LS74Device* ls74 = entry->ls74())
         ls74->SetPixelBrightnessThreshold(static_cast<unsigned char>(value));
-    m_interactiveParamChanged = true;
+    markInteractiveChange(*entry);
     m_paramsUpdating = false;
 }
 

@@ -328,10 +328,15 @@ void TestMainWindowParameters::readFailureIsReported()
     QVERIFY(changeOnSensor(*window.entryAt(row), [](VelaDevice::LS7xDevice& device) {
         device.SetLaserLevel(9);
     }));
+    // Disconnected (which zeroes the sliders) and connected again to a sensor that takes the
+    // connection but answers nothing.
+    QPushButton* connect = widget<QPushButton>(window, "buttonConnect");
+    connect->click();
     VelaEmulator::Faults faults;
     faults.silent = true;
     setFaults(faults);
-    window.readParamsToControls(row);
+    connect->click();
+    QVERIFY(waitForCell(window, row, 4, "Connected"));
     QCOMPARE(statusText(window), sensorStatus(LS74Serial, "reading settings failed"));
 
     // The controls now show the window's stale copy: nothing of it goes back to the sensor,
