@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 
 namespace VelaMath {
@@ -61,6 +62,9 @@ int VelaProfileZSet::readFromFile(const QString& path, float z0, float step)
 
 bool VelaProfileZSet::writeToFile(const QString& path) const
 {
+    // A profile that no record can hold is known before the file is touched.
+    if (!std::all_of(profiles.cbegin(), profiles.cend(), [](const VelaProfileZ& p) { return p.fitsRecord(); }))
+        return false;
     QFile f(path);
     if (!f.open(QIODevice::ReadWrite | QIODevice::Truncate))
         return false;

@@ -215,13 +215,26 @@ private slots:
         QVERIFY(samePoints(p.points, threePoints.mid(0, pointsLeft)));
     }
 
-    void oversizedProfileWritesNothing()
+    // A profile of more than 65535 points has no record; refusing it must leave an existing
+    // file as it was.
+    void refusedWritesLeaveTheFileWhole()
     {
+        const QString path = dir.filePath("big.bin");
+        const QByteArray old = zRecord(1.0f, threePoints);
         VelaProfileZ p(0.0f);
         p.points.resize(65536);
-        const QString path = dir.filePath("big.bin");
+        VelaProfileZSet set;
+        set.profiles << zProfile(1.0f, 2) << p;
+        VelaPointCloud<VelaPointXY> cloud;
+        cloud.points = p.points;
+
+        writeBytes(path, old);
         QVERIFY(!p.writeToFile(path));
-        QCOMPARE(QFileInfo(path).size(), qint64(0));
+        QCOMPARE(readBytes(path), old);
+        QVERIFY(!set.writeToFile(path));
+        QCOMPARE(readBytes(path), old);
+        QVERIFY(!cloud.writeToFile(path));
+        QCOMPARE(readBytes(path), old);
 
         p.points.removeLast();
         QVERIFY(p.writeToFile(path));
