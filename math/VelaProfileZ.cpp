@@ -32,9 +32,9 @@ VelaProfileZ::VelaProfileZ(float z, const float* buffer, quint16 count)
 }
 
 VelaProfileZ::VelaProfileZ(const VelaProfileZ& other)
-    : VelaProfile()
+    : VelaProfile(other)
+    , z(other.z)
 {
-    *this = other;
 }
 
 VelaProfileZ::VelaProfileZ(const VelaProfile& p)

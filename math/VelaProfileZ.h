@@ -22,6 +22,8 @@ public:
     VelaProfileZ() = default;
     explicit VelaProfileZ(float z) : z(z) {}
     VelaProfileZ(float z, const float* buffer, quint16 count);
+    // A copy holds the same values, range fields included: lists of Z profiles are shared
+    // until one of them changes, and that copy must not change what a caller sees.
     VelaProfileZ(const VelaProfileZ& other);
     VelaProfileZ(const VelaProfile& p);
 
