@@ -17,8 +17,9 @@ namespace {
 // The last row collects everything from the end value up to this far above it.
 constexpr double overflowSpan = 100500.0;
 constexpr double minimumStep = 0.1;
-// What the spin boxes hold: measured values of a point sensor in millimetres or micrometres.
-constexpr double spinLimit = 1e6;
+// Five whole digits and three decimals: values of a point sensor in millimetres or
+// micrometres, and the three spin boxes still fit the widget's 350 pixels.
+constexpr double spinLimit = 99999.999;
 constexpr int spinDecimals = 3;
 constexpr int barImageWidth = 100;
 constexpr int barImageHeight = 10;
