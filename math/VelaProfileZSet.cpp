@@ -63,7 +63,8 @@ int VelaProfileZSet::readFromFile(const QString& path, float z0, float step)
 bool VelaProfileZSet::writeToFile(const QString& path) const
 {
     // A profile that no record can hold is known before the file is touched.
-    if (!std::all_of(profiles.cbegin(), profiles.cend(), [](const VelaProfileZ& p) { return p.fitsRecord(); }))
+    const auto fits = [](const VelaProfileZ& p) { return p.fitsRecord(); };
+    if (!std::all_of(profiles.cbegin(), profiles.cend(), fits))
         return false;
     QFile f(path);
     if (!f.open(QIODevice::ReadWrite | QIODevice::Truncate))
