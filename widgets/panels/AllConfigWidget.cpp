@@ -4,7 +4,6 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
