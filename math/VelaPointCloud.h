@@ -83,7 +83,8 @@ public:
     int removePointsByYLevel(float level, bool above); // 3-D
 
     // Binary cloud record: marker byte, point count, little-endian float records. A 2-D cloud
-    // of more than 65535 points does not fit its 16-bit count: false, and nothing is written.
+    // of more than 65535 points does not fit its 16-bit count: false, and nothing is written
+    // (the path form leaves an existing file as it was).
     bool writeToFile(QFile& f) const;
     bool writeToFile(const QString& path) const;
     // -1 on any failure, with the file rewound to where the read began; the complete points
@@ -117,6 +118,12 @@ private:
     template<class Match> int collectIndices(QList<int>& out, Match match) const;
     template<class Key> int findFirst(Key key, float v) const;
     template<int RecordBytes, class Store> bool writeRecords(QIODevice& f, Store store) const;
+    // The count field must hold the real count, or no reader could read the record back.
+    bool fitsCountField() const
+    {
+        constexpr qint64 maxCount = Traits::countBytes == 2 ? 0xFFFF : 0xFFFFFFFF;
+        return points.size() <= maxCount;
+    }
 };
 
 namespace VelaPointCloudDetail {
@@ -607,9 +614,7 @@ bool VelaPointCloud<T>::writeRecords(QIODevice& f, Store store) const
 template<class T>
 bool VelaPointCloud<T>::writeToFile(QFile& f) const
 {
-    // The count field must hold the real count, or no reader could read the record back.
-    constexpr qint64 maxCount = Traits::countBytes == 2 ? 0xFFFF : 0xFFFFFFFF;
-    if (points.size() > maxCount)
+    if (!fitsCountField())
         return false;
     if (!writeMarker(f, Traits::marker))
         return false;
@@ -626,6 +631,8 @@ bool VelaPointCloud<T>::writeToFile(QFile& f) const
 template<class T>
 bool VelaPointCloud<T>::writeToFile(const QString& path) const
 {
+    if (!fitsCountField())
+        return false;
     QFile f(path);
     if (!f.open(QIODevice::ReadWrite | QIODevice::Truncate))
         return false;

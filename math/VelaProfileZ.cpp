@@ -32,9 +32,9 @@ VelaProfileZ::VelaProfileZ(float z, const float* buffer, quint16 count)
 }
 
 VelaProfileZ::VelaProfileZ(const VelaProfileZ& other)
-    : VelaProfile()
+    : VelaProfile(other)
+    , z(other.z)
 {
-    *this = other;
 }
 
 VelaProfileZ::VelaProfileZ(const VelaProfile& p)
@@ -68,9 +68,9 @@ void VelaProfileZ::clear()
 
 bool VelaProfileZ::writeToFile(QFile& f) const
 {
-    const qsizetype n = points.size();
-    if (n > maxRecordPoints)
+    if (!fitsRecord())
         return false;
+    const qsizetype n = points.size();
     // The whole record goes out in one write; the buffer grows once per thread.
     thread_local std::vector<uchar> record;
     record.resize(headerBytes + std::size_t(n) * XYTraits::recordBytes);
@@ -89,6 +89,8 @@ bool VelaProfileZ::writeToFile(QFile& f) const
 
 bool VelaProfileZ::writeToFile(const QString& path) const
 {
+    if (!fitsRecord())
+        return false;
     QFile f(path);
     if (!f.open(QIODevice::ReadWrite | QIODevice::Truncate))
         return false;

@@ -22,6 +22,8 @@ public:
     VelaProfileZ() = default;
     explicit VelaProfileZ(float z) : z(z) {}
     VelaProfileZ(float z, const float* buffer, quint16 count);
+    // A copy holds the same values, range fields included: lists of Z profiles are shared
+    // until one of them changes, and that copy must not change what a caller sees.
     VelaProfileZ(const VelaProfileZ& other);
     VelaProfileZ(const VelaProfile& p);
 
@@ -33,7 +35,10 @@ public:
     // Removes the points and forgets z; the range fields stay as they are.
     void clear();
 
-    // A profile of more than 65535 points has no record: false, nothing written.
+    // False for a profile of more than 65535 points, which no record can hold.
+    bool fitsRecord() const { return points.size() <= maxRecordPoints; }
+    // A profile that does not fit a record is refused before anything is written, and the
+    // path form then leaves an existing file as it was.
     bool writeToFile(QFile& f) const;
     bool writeToFile(const QString& path) const;
     // The point count of the record, or -1 with the file rewound to where the
