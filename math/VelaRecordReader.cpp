@@ -73,7 +73,14 @@ bool VelaRecordReader::skipRest()
     if (m_pointsLeft == 0)
         return true;
     const qint64 bytes = qint64(m_pointsLeft) * m_header.pointBytes;
-    const qint64 skipped = std::max<qint64>(m_device.skip(bytes), 0);
+    // A pipe skips no more than it has at hand.
+    qint64 skipped = 0;
+    while (skipped < bytes) {
+        const qint64 n = m_device.skip(bytes - skipped);
+        if (n < 0 || (n == 0 && !m_device.waitForReadyRead(-1)))
+            break;
+        skipped += n;
+    }
     m_position += skipped;
     if (skipped == bytes) {
         m_pointsLeft = 0;
