@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cstring>
 
 namespace VelaMath {
 
@@ -27,26 +28,49 @@ bool layoutOf(quint8 marker, Layout* layout)
 
 } // namespace
 
-VelaRecordReader::VelaRecordReader(QIODevice& device)
-    : m_device(device), m_position(device.isSequential() ? 0 : device.pos())
+VelaRecordReader::VelaRecordReader(QIODevice& device, int readAhead)
+    : m_device(device), m_block(size_t(std::max(readAhead, 0))), m_position(device.isSequential() ? 0 : device.pos())
 {
 }
 
 qint64 VelaRecordReader::readFully(uchar* to, qint64 bytes)
+{
+    qint64 done = 0;
+    while (done < bytes) {
+        if (m_blockAt == m_blockEnd) {
+            // Large pieces go straight to the caller; small ones through the block.
+            if (m_block.empty() || bytes - done >= qint64(m_block.size())) {
+                done += readDevice(to + done, bytes - done);
+                break;
+            }
+            m_blockAt = 0;
+            m_blockEnd = readDevice(m_block.data(), qint64(m_block.size()));
+            if (m_blockEnd == 0)
+                break;
+        }
+        const qint64 n = std::min(bytes - done, m_blockEnd - m_blockAt);
+        std::memcpy(to + done, m_block.data() + m_blockAt, size_t(n));
+        m_blockAt += n;
+        done += n;
+    }
+    m_position += done;
+    return done;
+}
+
+qint64 VelaRecordReader::readDevice(uchar* to, qint64 bytes)
 {
     // Pipes deliver in pieces; a file delivers all at once or reaches its end.
     qint64 done = 0;
     while (done < bytes) {
         const qint64 got = m_device.read(reinterpret_cast<char*>(to + done), bytes - done);
         if (got < 0) {
-            setFault(Fault::ReadError, m_position + done, tr("read error (%1)").arg(m_device.errorString()));
+            setFault(Fault::ReadError, m_position, tr("read error (%1)").arg(m_device.errorString()));
             break;
         }
         if (got == 0 && !m_device.waitForReadyRead(-1))
             break;
         done += got;
     }
-    m_position += done;
     return done;
 }
 
@@ -73,8 +97,9 @@ bool VelaRecordReader::skipRest()
     if (m_pointsLeft == 0)
         return true;
     const qint64 bytes = qint64(m_pointsLeft) * m_header.pointBytes;
+    qint64 skipped = std::min(bytes, m_blockEnd - m_blockAt);
+    m_blockAt += skipped;
     // A pipe skips no more than it has at hand.
-    qint64 skipped = 0;
     while (skipped < bytes) {
         const qint64 n = m_device.skip(bytes - skipped);
         if (n < 0 || (n == 0 && !m_device.waitForReadyRead(-1)))

@@ -8,6 +8,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include <vector>
+
 namespace VelaMath {
 
 // The binary records of point-cloud files, profile sets and dumps. The value is the record's
@@ -29,9 +31,11 @@ struct VelaRecordHeader {
 };
 
 // Reads such records one after another from a device, from its position at construction:
-// files, pipes and memory buffers alike. It never reads beyond the record it is in, so a
-// caller may stop after any record and read on with something else. Nothing it allocates
-// depends on the counts a file claims; points go in chunks into the caller's buffer.
+// files, pipes and memory buffers alike. Without read-ahead it never reads beyond the record
+// it is in, so that a caller may stop after any record and read on with something else; with
+// read-ahead it reads the device in blocks of that size, for whole files read fast. Nothing
+// it allocates depends on the counts a file claims; points go in chunks into the caller's
+// buffer.
 class VELAMATH_EXPORT VelaRecordReader
 {
     Q_DECLARE_TR_FUNCTIONS(VelaRecordReader)
@@ -44,7 +48,7 @@ public:
         ReadError,      // the device failed
     };
 
-    explicit VelaRecordReader(QIODevice& device);
+    explicit VelaRecordReader(QIODevice& device, int readAhead = 0);
 
     // Reads the next record's header, skipping what is left of the current record. False at
     // the end of the input, and on a fault (fault() tells which).
@@ -72,11 +76,15 @@ public:
 
 private:
     qint64 readFully(uchar* to, qint64 bytes);
+    qint64 readDevice(uchar* to, qint64 bytes);
     bool skipRest();
     bool cutShort(qint64 pointBytesPresent);
     bool setFault(Fault fault, qint64 offset, const QString& reason);
 
     QIODevice& m_device;
+    std::vector<uchar> m_block;     // read ahead; m_blockAt..m_blockEnd not handed out yet
+    qint64 m_blockAt = 0;
+    qint64 m_blockEnd = 0;
     VelaRecordHeader m_header;
     uchar m_raw[8] = {};
     quint32 m_pointsLeft = 0;

@@ -13,6 +13,7 @@ class RecordPoints
 {
 public:
     static constexpr int ChunkPoints = 16384;
+    static constexpr int ReadAhead = 1 << 20;
 
     explicit RecordPoints(QIODevice& input);
 
@@ -21,10 +22,14 @@ public:
     // The next points of the current record as x, y, z triples; 0 once it is read (or the
     // input ends inside it: reader().failed()).
     int nextChunk(const float** xyz);
+    // The same points as they stand in the file, header().pointBytes / 4 values each (x, y,
+    // then z and the colour word where the record has them): little-endian floats are the
+    // host's.
+    int nextRawChunk(const float** values);
     VelaMath::VelaRecordReader& reader() { return m_reader; }
 
 private:
     VelaMath::VelaRecordReader m_reader;
-    std::vector<uchar> m_raw;
+    std::vector<float> m_raw;
     std::vector<float> m_xyz;
 };

@@ -9,6 +9,9 @@
 #include <QJsonObject>
 
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <limits>
 
 namespace {
@@ -20,29 +23,78 @@ int kindIndex(VelaMath::VelaRecordKind kind)
     return int(kind) - int(VelaMath::VelaRecordKind::Cloud2D);
 }
 
-// Ranges and undefined points of one chunk, written so that the compiler can vectorise it:
-// a NaN coordinate never wins a comparison, so it never moves a bound.
+// Ranges and undefined points of one chunk of `stride` floats per point, written so that the
+// compiler can vectorise it: a NaN coordinate never wins a comparison, so it never moves a
+// bound.
 struct Ranges {
     float lo[3] = {Inf, Inf, Inf};
     float hi[3] = {-Inf, -Inf, -Inf};
     qint64 undefined = 0;
 
-    void add(const float* xyz, int n, bool withZ)
+    template<int Stride>
+    void add(const float* p, int n)
     {
-        float lx = lo[0], ly = lo[1], lz = lo[2], hx = hi[0], hy = hi[1], hz = hi[2];
+        constexpr int axes = Stride == 2 ? 2 : 3;
+        float l[axes], h[axes];
+        for (int a = 0; a < axes; ++a)
+            l[a] = lo[a], h[a] = hi[a];
         int nan = 0;
-        for (int i = 0; i < n; ++i) {
-            const float x = xyz[3 * i], y = xyz[3 * i + 1], z = xyz[3 * i + 2];
-            lx = x < lx ? x : lx;
-            hx = x > hx ? x : hx;
-            ly = y < ly ? y : ly;
-            hy = y > hy ? y : hy;
-            lz = z < lz ? z : lz;
-            hz = z > hz ? z : hz;
-            nan += (x != x) | (y != y) | (withZ & (z != z));
+        for (int i = 0; i < n; ++i, p += Stride) {
+            int bad = 0;
+            for (int a = 0; a < axes; ++a) {
+                const float v = p[a];
+                l[a] = v < l[a] ? v : l[a];
+                h[a] = v > h[a] ? v : h[a];
+                bad |= v != v;
+            }
+            nan += bad;
         }
-        lo[0] = lx, lo[1] = ly, lo[2] = lz, hi[0] = hx, hi[1] = hy, hi[2] = hz;
+        for (int a = 0; a < axes; ++a)
+            lo[a] = l[a], hi[a] = h[a];
         undefined += nan;
+    }
+
+    // Profiles, the bulk of every recording: x, y pairs, eight points a step in four
+    // independent lanes of work. min and max keep their second operand when either is NaN, so
+    // a NaN never moves a bound here either.
+    void addPairs(const float* p, int n)
+    {
+#if defined(__SSE2__)
+        constexpr int lanes = 4;
+        __m128 l[lanes], h[lanes];
+        __m128i bad = _mm_setzero_si128();
+        for (int k = 0; k < lanes; ++k) {
+            l[k] = _mm_setr_ps(lo[0], lo[1], lo[0], lo[1]);
+            h[k] = _mm_setr_ps(hi[0], hi[1], hi[0], hi[1]);
+        }
+        int i = 0;
+        for (; i + 2 * lanes <= n; i += 2 * lanes, p += 4 * lanes) {
+            for (int k = 0; k < lanes; ++k) {
+                const __m128 v = _mm_loadu_ps(p + 4 * k);
+                l[k] = _mm_min_ps(v, l[k]);
+                h[k] = _mm_max_ps(v, h[k]);
+                // A point is undefined when its x or its y is NaN: or-ed into the x lanes.
+                const __m128 nan = _mm_cmpunord_ps(v, v);
+                const __m128 point = _mm_or_ps(nan, _mm_shuffle_ps(nan, nan, _MM_SHUFFLE(2, 3, 0, 1)));
+                bad = _mm_sub_epi32(bad, _mm_castps_si128(point));
+            }
+        }
+        float lv[4 * lanes], hv[4 * lanes];
+        for (int k = 0; k < lanes; ++k) {
+            _mm_storeu_ps(lv + 4 * k, l[k]);
+            _mm_storeu_ps(hv + 4 * k, h[k]);
+        }
+        for (int j = 0; j < 4 * lanes; ++j) {
+            lo[j % 2] = std::min(lv[j], lo[j % 2]);
+            hi[j % 2] = std::max(hv[j], hi[j % 2]);
+        }
+        int counts[4];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), bad);
+        undefined += counts[0] + counts[2];
+        add<2>(p, n - i);
+#else
+        add<2>(p, n);
+#endif
     }
 };
 
@@ -86,10 +138,15 @@ RecordingSummary summarizeRecording(QIODevice& input, const std::function<void(q
     quint16 lastCounter = 0;
     while (walk.nextRecord()) {
         const VelaMath::VelaRecordHeader& h = walk.header();
-        const bool ownZ = h.kind == VelaMath::VelaRecordKind::Cloud3D || h.kind == VelaMath::VelaRecordKind::CloudRGB;
-        const float* xyz = nullptr;
-        while (const int n = walk.nextChunk(&xyz))
-            ranges.add(xyz, n, ownZ);
+        const float* values = nullptr;
+        while (const int n = walk.nextRawChunk(&values)) {
+            if (h.pointBytes == 8)
+                ranges.addPairs(values, n);
+            else if (h.pointBytes == 12)
+                ranges.add<3>(values, n);
+            else
+                ranges.add<4>(values, n);
+        }
         if (walk.reader().failed())
             break;
         ++s.records[kindIndex(h.kind)];

@@ -133,6 +133,27 @@ private slots:
         QCOMPARE(summaryOf(QByteArray()).kind(), QString("empty"));
     }
 
+    // Long profiles go through the fast path in blocks: every undefined point counts once,
+    // and no NaN moves a bound, wherever it stands.
+    void longProfileRangesAndUndefinedPoints()
+    {
+        QList<QPointF> line;
+        for (int i = 0; i < 37; ++i)
+            line.append({i * 0.25, 50.0 - i});
+        line[3].setX(qQNaN());
+        line[10].setY(qQNaN());
+        line[20] = {qQNaN(), qQNaN()};
+        line[17].setX(-4.0);
+        line[30].setY(99.0);
+        line[36].setX(9.5);   // past the last block of eight
+        const RecordingSummary s = summaryOf(Bytes().profile(VelaProfileZ::counterTag(0), line).bytes());
+        QCOMPARE(s.undefined, qint64(3));
+        QCOMPARE(s.minX, -4.0f);
+        QCOMPARE(s.maxX, 9.5f);
+        QCOMPARE(s.minY, 14.0f);
+        QCOMPARE(s.maxY, 99.0f);
+    }
+
     // Hostile and damaged inputs end with the reason and the offset, for info and export
     // alike; claims larger than the input are never believed.
     void damagedInputs_data()
