@@ -63,6 +63,15 @@ RecordingSummary summaryOf(QByteArray bytes)
     return summarizeRecording(buffer);
 }
 
+ExportResult exportOf(QByteArray bytes, const ExportOptions& options, QByteArray* cloud)
+{
+    QBuffer input(&bytes);
+    input.open(QIODevice::ReadOnly);
+    QBuffer output(cloud);
+    output.open(QIODevice::WriteOnly);
+    return PointExport::run(input, output, options);
+}
+
 struct Run {
     int exitCode;
     QString out, err;
@@ -180,14 +189,10 @@ private slots:
         QCOMPARE(s.recordCount(), records);
         QCOMPARE(s.error, error);
 
-        QBuffer input(&bytes);
-        input.open(QIODevice::ReadOnly);
-        QByteArray cloud;
-        QBuffer output(&cloud);
-        output.open(QIODevice::WriteOnly);
         ExportOptions options;
         options.format = PointFormat::Xyz;
-        const ExportResult result = PointExport::run(input, output, options);
+        QByteArray cloud;
+        const ExportResult result = exportOf(bytes, options, &cloud);
         QCOMPARE(result.error, error);
         QCOMPARE(result.records, records);
     }
@@ -196,15 +201,11 @@ private slots:
     // same length.
     void plyHeaderCountsThePointsWritten()
     {
-        QByteArray recording = Bytes().counted(1, 3).profile(VelaProfileZ::counterTag(2), {{qQNaN(), 0}, {1, 1}}).bytes();
-        QBuffer input(&recording);
-        input.open(QIODevice::ReadOnly);
-        QByteArray cloud;
-        QBuffer output(&cloud);
-        output.open(QIODevice::WriteOnly);
         ExportOptions options;
         options.pitch = 0.5;
-        const ExportResult result = PointExport::run(input, output, options);
+        QByteArray cloud;
+        const ExportResult result = exportOf(
+            Bytes().counted(1, 3).profile(VelaProfileZ::counterTag(2), {{qQNaN(), 0}, {1, 1}}).bytes(), options, &cloud);
         QVERIFY(result.error.isEmpty());
         QCOMPARE(result.points, qint64(4));
         const qsizetype end = cloud.indexOf("end_header\n") + 11;
