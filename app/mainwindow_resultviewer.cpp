@@ -81,7 +81,7 @@ void MainWindow::onRecvProfile(unsigned char id, const void* lpData, unsigned sh
     if (!m_monitorMode && id != shown) {
         if (recorded && sender->statistics.acceptMeasCounter(measCounter)) {
             sender->statistics.countProfile(measCounter);
-            recordProfile(*sender, lpData);
+            recordProfile(*sender, lpData, measCounter);
         }
         return;
     }
@@ -97,7 +97,7 @@ void MainWindow::onRecvProfile(unsigned char id, const void* lpData, unsigned sh
 
     AcquisitionStatistics& statistics = entry->statistics;
     statistics.countProfile(measCounter);
-    recordProfile(*entry, lpData);
+    recordProfile(*entry, lpData, measCounter);
     if (ui->tabWidget->currentIndex() != 1)
         return;
     ui->msrCounterLabel->setText(QString::number(statistics.measTotal));

@@ -1,8 +1,10 @@
-# vela_install_library(<target> <export-header> <header-dir-name> HEADERS <files...> [DEPENDENCIES <find_dependency lines...>])
+# vela_install_library(<target> HEADERS <files...> [DEPENDENCIES <find_dependency lines...>])
 # Installs a shared library with its public headers and a CMake package config, so that
-# another project finds it with find_package(<target>) after cmake --install.
+# another project finds it with find_package(<target>) after cmake --install. The installed
+# library finds the project's other libraries beside itself, wherever the tree is put.
 function(vela_install_library target)
   cmake_parse_arguments(ARG "" "" "HEADERS;DEPENDENCIES" ${ARGN})
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN")
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>
     $<BUILD_INTERFACE:${CMAKE_CURRENT_BINARY_DIR}>

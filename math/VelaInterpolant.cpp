@@ -43,11 +43,11 @@ int VelaInterpolant::buildFromPointCloud(const VelaPointCloud<VelaPointXY>& clou
     if (type != InterpolantAkima)
         return 0;
     if (isAscending(cloud.points))
-        return buildAkimaSpline(cloud);
+        return buildAkimaSpline(cloud.points);
     VelaPointCloud<VelaPointXY> sorted;
     sorted.points = cloud.points;
     sorted.sort(SortAscending, SortAscending);
-    return buildAkimaSpline(sorted);
+    return buildAkimaSpline(sorted.points);
 }
 
 float VelaInterpolant::diff3p(float x, float x0, float y0, float x1, float y1, float x2, float y2)
@@ -59,12 +59,20 @@ float VelaInterpolant::diff3p(float x, float x0, float y0, float x1, float y1, f
     return b + 2 * a * (x - x0);
 }
 
-int VelaInterpolant::buildAkimaSpline(const VelaPointCloud<VelaPointXY>& sorted)
+int VelaInterpolant::buildAkimaSpline(const QList<VelaPointXY>& sorted)
 {
-    const int n = int(sorted.points.size());
+    // Sensors report undefined points where they see no line. At the ends such points would
+    // leave the curve without a first or last knot, so it runs from the first to the last
+    // defined point.
+    const VelaPointXY* p = sorted.constData();
+    const VelaPointXY* end = p + sorted.size();
+    while (p != end && p->isNull())
+        ++p;
+    while (end != p && end[-1].isNull())
+        --end;
+    const int n = int(end - p);
     if (n < 3)
         return 0;
-    const VelaPointXY* p = sorted.points.constData();
 
     // Slopes m and weights w live only during the build; the tangents go
     // straight into the c1 slots.
@@ -159,14 +167,13 @@ int VelaInterpolant::generatePointCloud(VelaPointCloud<VelaPointXY>& out, float 
 {
     if (!(step > 0) || m_count < 1)
         return 0;
-    if (!out.isEmpty())
-        out.clear();
+    // The first and the last knot are always defined points.
     const float first = m_knots[0];
     const float last = m_knots[m_count - 1];
     const float start = std::isnan(from) ? first : std::max(from, first);
     const float end = std::isnan(to) ? last : std::min(to, last);
-    if (std::isnan(start) || std::isnan(end))
-        return 0;
+    if (!out.isEmpty())
+        out.clear();
     int segment = 0;
     for (float x = start;;) {
         if (covers(x)) {

@@ -21,8 +21,8 @@ public:
 
     void clear();
 
-    // Builds the curve through the cloud's points taken in ascending x.
-    // Returns 0 when nothing was built (unknown type, fewer than 3 points).
+    // Builds the curve through the cloud's points taken in ascending x, from the first to the
+    // last defined point. Returns 0 when nothing was built (unknown type, fewer than 3 points).
     int buildFromPointCloud(const VelaPointCloud<VelaPointXY>& cloud, _VelaInterpolantType_ type);
 
     // The curve's value at x; NaN outside the knots or when nothing is built.
@@ -39,7 +39,7 @@ public:
     int type() const { return m_type; }
 
 private:
-    int buildAkimaSpline(const VelaPointCloud<VelaPointXY>& sorted);
+    int buildAkimaSpline(const QList<VelaPointXY>& sorted);
     bool covers(float x) const;
     int bisect(float x) const;
     float evaluate(int segment, float x) const;

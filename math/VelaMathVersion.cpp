@@ -2,5 +2,5 @@
 
 const char* VelaMath_GetVersionString()
 {
-    return "2.0.10";
+    return VELA_VERSION;
 }

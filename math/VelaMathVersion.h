@@ -2,5 +2,5 @@
 
 #include "velamath_global.h"
 
-// Version of the math library, "2.0.10".
+// Version of the math library, the project's version ("2.0.10").
 extern "C" VELAMATH_EXPORT const char* VelaMath_GetVersionString();

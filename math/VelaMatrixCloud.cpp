@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
 
 namespace VelaMath {
@@ -24,7 +25,8 @@ bool VelaMatrixCloud::initMatrix(int width, int height, float step,
                                  float minX, float maxX, float minY, float maxY, float minZ, float maxZ)
 {
     clear();
-    if (width < 0 || height < 0)
+    // Every count this class answers is an int, so a grid holds at most INT_MAX cells.
+    if (width < 0 || height < 0 || qint64(width) * height > std::numeric_limits<int>::max())
         return false;
     try {
         // Unwritten cells read as "no value" rather than as garbage.
@@ -95,7 +97,7 @@ int VelaMatrixCloud::trim(int c0, int c1, int r0, int r1)
         return 0;
     for (int r = rFirst; r <= rLast; ++r)
         std::fill(row(r) + cFirst, row(r) + cLast + 1, velaNaN);
-    return (rLast - rFirst + 1) * (cLast - cFirst + 1);
+    return int(qint64(rLast - rFirst + 1) * (cLast - cFirst + 1));
 }
 
 void VelaMatrixCloud::reflect()

@@ -21,7 +21,8 @@ public:
 
     // The six parameters describe the scanned volume the grid was taken from
     // (x range, y range, z range, in this order). They are stored as given
-    // for the caller and read by no operation here.
+    // for the caller and read by no operation here. False for a negative size,
+    // for more than INT_MAX cells and when the cells cannot be allocated.
     bool initMatrix(int width, int height, float step,
                     float minX, float maxX, float minY, float maxY, float minZ, float maxZ);
 

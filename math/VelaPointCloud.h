@@ -3,6 +3,7 @@
 #include "VelaPoint.h"
 #include "VelaPointTraits.h"
 #include "VelaPolar.h"
+#include "VelaRecordReader.h"
 
 #include <QFile>
 #include <QList>
@@ -83,7 +84,8 @@ public:
     int removePointsByYLevel(float level, bool above); // 3-D
 
     // Binary cloud record: marker byte, point count, little-endian float records. A 2-D cloud
-    // of more than 65535 points does not fit its 16-bit count: false, and nothing is written.
+    // of more than 65535 points does not fit its 16-bit count: false, and nothing is written
+    // (the path form leaves an existing file as it was).
     bool writeToFile(QFile& f) const;
     bool writeToFile(const QString& path) const;
     // -1 on any failure, with the file rewound to where the read began; the complete points
@@ -117,6 +119,12 @@ private:
     template<class Match> int collectIndices(QList<int>& out, Match match) const;
     template<class Key> int findFirst(Key key, float v) const;
     template<int RecordBytes, class Store> bool writeRecords(QIODevice& f, Store store) const;
+    // The count field must hold the real count, or no reader could read the record back.
+    bool fitsCountField() const
+    {
+        constexpr qint64 maxCount = Traits::countBytes == 2 ? 0xFFFF : 0xFFFFFFFF;
+        return points.size() <= maxCount;
+    }
 };
 
 namespace VelaPointCloudDetail {
@@ -607,9 +615,7 @@ bool VelaPointCloud<T>::writeRecords(QIODevice& f, Store store) const
 template<class T>
 bool VelaPointCloud<T>::writeToFile(QFile& f) const
 {
-    // The count field must hold the real count, or no reader could read the record back.
-    constexpr qint64 maxCount = Traits::countBytes == 2 ? 0xFFFF : 0xFFFFFFFF;
-    if (points.size() > maxCount)
+    if (!fitsCountField())
         return false;
     if (!writeMarker(f, Traits::marker))
         return false;
@@ -626,6 +632,8 @@ bool VelaPointCloud<T>::writeToFile(QFile& f) const
 template<class T>
 bool VelaPointCloud<T>::writeToFile(const QString& path) const
 {
+    if (!fitsCountField())
+        return false;
     QFile f(path);
     if (!f.open(QIODevice::ReadWrite | QIODevice::Truncate))
         return false;
@@ -640,39 +648,22 @@ int VelaPointCloud<T>::readFromFile(QFile& f)
     clear();
     if constexpr (hasZ)
         zIndexValid = 0;
-    const auto fail = [&] {
-        f.seek(start);
-        return -1;
-    };
-    if (!readMarker(f, Traits::marker))
-        return fail();
-    uchar countBytes[4];
-    if (f.read(reinterpret_cast<char*>(countBytes), Traits::countBytes) != Traits::countBytes)
-        return fail();
-    const quint32 count = Traits::countBytes == 2 ? qFromLittleEndian<quint16>(countBytes)
-                                                  : qFromLittleEndian<quint32>(countBytes);
-    if (count > quint32(INT_MAX))
-        return fail();
-
-    // The count is untrusted: reserve no more than the rest of the file can hold.
-    constexpr int recordBytes = Traits::recordBytes;
-    if (!f.isSequential())
-        points.reserve(qsizetype(std::min<qint64>(count, (f.size() - f.pos()) / recordBytes)));
-    constexpr int chunkPoints = 512;
-    uchar buffer[chunkPoints * recordBytes];
-    for (quint32 done = 0; done < count;) {
-        const qint64 wanted = std::min<qint64>(chunkPoints, count - done) * recordBytes;
-        const qint64 got = std::max<qint64>(f.read(reinterpret_cast<char*>(buffer), wanted), 0);
-        for (qint64 offset = 0; offset + recordBytes <= got; offset += recordBytes) {
-            const T p = Traits::load(buffer + offset);
+    VelaRecordReader reader(f);
+    if (reader.nextRecord() && quint8(reader.header().kind) == Traits::marker
+        && reader.header().count <= quint32(INT_MAX)) {
+        const quint32 count = reader.header().count;
+        // The count is untrusted: reserve no more than the rest of the file can hold.
+        if (!f.isSequential())
+            points.reserve(qsizetype(std::min<qint64>(count, (f.size() - f.pos()) / Traits::recordBytes)));
+        const bool whole = velaReadRecordPoints<T>(reader, [this](const T& p) {
             points.append(p);
             updateRange(p);
-        }
-        if (got < wanted)
-            return fail(); // the complete points read so far stay
-        done += quint32(wanted / recordBytes);
+        });
+        if (whole)
+            return int(count);
     }
-    return int(count);
+    f.seek(start); // the complete points read so far stay
+    return -1;
 }
 
 template<class T>

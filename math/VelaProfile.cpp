@@ -357,20 +357,47 @@ int VelaProfile::readFromCSVFile(const QString& path, int xColumn, int yColumn)
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         return size();
     clear();
+    // The file is read in chunks and only the two fields are kept: a line is never held whole,
+    // so however long a line is, its read costs the chunk and those two fields.
     const int lastColumn = std::max(xColumn, yColumn);
-    while (!f.atEnd()) {
-        QByteArray line = f.readLine();
-        if (line.endsWith('\n'))
-            line.chop(1);
-        if (line.isEmpty())
-            break;
-        if (xColumn < 0 || yColumn < 0) // no line has a field there
-            continue;
-        const QList<QByteArray> fields = line.split(';');
-        if (fields.size() <= lastColumn)
-            continue;
-        points.append(VelaPointXY(csvNumber(fields[xColumn]), csvNumber(fields[yColumn])));
+    const bool columnsExist = xColumn >= 0 && yColumn >= 0; // else no line has a field there
+    QByteArray x;
+    QByteArray y;
+    int field = 0; // fields before the current one, counted up to one past lastColumn
+    bool lineIsEmpty = true;
+    const auto endLine = [&] {
+        if (columnsExist && field >= lastColumn)
+            points.append(VelaPointXY(csvNumber(x), csvNumber(y)));
+        x.resize(0);
+        y.resize(0);
+        field = 0;
+        lineIsEmpty = true;
+    };
+    char chunk[16384];
+    qint64 got;
+    while ((got = f.read(chunk, sizeof chunk)) > 0) {
+        for (qint64 i = 0; i < got; ++i) {
+            const char c = chunk[i];
+            if (c == '\n') {
+                if (lineIsEmpty)
+                    return size(); // the first empty line ends the data
+                endLine();
+                continue;
+            }
+            lineIsEmpty = false;
+            if (c == ';') {
+                if (field <= lastColumn)
+                    ++field;
+                continue;
+            }
+            if (field == xColumn)
+                x.append(c);
+            if (field == yColumn)
+                y.append(c);
+        }
     }
+    if (!lineIsEmpty) // a last line without its line feed
+        endLine();
     return size();
 }
 

@@ -76,7 +76,8 @@ public:
     bool writeToCSVFile(const QString& path) const;
     // Reads up to the first empty line (CRLF lines too); lines without the columns are skipped,
     // a field that is not a number reads as 0, a negative column matches no line. Answers the
-    // point count; an unreadable file leaves the profile as it was.
+    // point count; an unreadable file leaves the profile as it was. Only the two fields of a
+    // line are held, so a hostile file costs memory for them alone, however long its lines.
     int readFromCSVFile(const QString& path, int xColumn, int yColumn);
 
     // Filters and interpolation.

@@ -202,7 +202,8 @@ int VelaProfile::interpolate(float step, float from, float to, _VelaInterpolantT
 
 void VelaProfile::diffFilt(VelaProfile& out, int window)
 {
-    if (window < 1 || size() < window + 2)
+    // Compared in 64 bits, so that a window near INT_MAX cannot overflow.
+    if (window < 1 || size() < qint64(window) + 2)
         return;
     // The sums are read from `out`; neither profile is read or written past its end.
     const int last = std::min(size(), out.size()) - window;
@@ -227,7 +228,7 @@ void VelaProfile::diffFilt(VelaProfile& out, int window)
 void VelaProfile::medFilt(VelaProfile& out, int window, int)
 {
     const int n = size();
-    if (window < 1 || n < window + 1)
+    if (window < 1 || n < qint64(window) + 1)
         return;
     const int last = std::min(n - window - 1, out.size() - 1);
     if (last < 0)

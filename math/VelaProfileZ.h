@@ -22,6 +22,8 @@ public:
     VelaProfileZ() = default;
     explicit VelaProfileZ(float z) : z(z) {}
     VelaProfileZ(float z, const float* buffer, quint16 count);
+    // A copy holds the same values, range fields included: lists of Z profiles are shared
+    // until one of them changes, and that copy must not change what a caller sees.
     VelaProfileZ(const VelaProfileZ& other);
     VelaProfileZ(const VelaProfile& p);
 
@@ -30,10 +32,19 @@ public:
     VelaProfileZ& operator=(const VelaProfileZ& other);
     VelaProfileZ& operator=(const VelaProfile& p);
 
+    // A recorded profile has no position: its z is NaN. A dump keeps the sensor's measurement
+    // counter in the payload of that NaN, where every reader still sees "no position".
+    static float counterTag(quint16 measCounter);
+    // The counter a z carries; false for a position and for a NaN without a counter.
+    static bool taggedCounter(float z, quint16* measCounter);
+
     // Removes the points and forgets z; the range fields stay as they are.
     void clear();
 
-    // A profile of more than 65535 points has no record: false, nothing written.
+    // False for a profile of more than 65535 points, which no record can hold.
+    bool fitsRecord() const { return points.size() <= maxRecordPoints; }
+    // A profile that does not fit a record is refused before anything is written, and the
+    // path form then leaves an existing file as it was.
     bool writeToFile(QFile& f) const;
     bool writeToFile(const QString& path) const;
     // The point count of the record, or -1 with the file rewound to where the

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 
 namespace VelaMath {
@@ -61,6 +62,10 @@ int VelaProfileZSet::readFromFile(const QString& path, float z0, float step)
 
 bool VelaProfileZSet::writeToFile(const QString& path) const
 {
+    // A profile that no record can hold is known before the file is touched.
+    const auto fits = [](const VelaProfileZ& p) { return p.fitsRecord(); };
+    if (!std::all_of(profiles.cbegin(), profiles.cend(), fits))
+        return false;
     QFile f(path);
     if (!f.open(QIODevice::ReadWrite | QIODevice::Truncate))
         return false;

@@ -27,6 +27,7 @@ public:
     // Reads 2-D cloud records as profiles at z0, z0 + step, ... (an empty record
     // takes its z too). Returns the number of profiles.
     int readFromFile(const QString& path, float z0, float step);
+    // False, with an existing file left as it was, when a profile does not fit a record.
     bool writeToFile(const QString& path) const;
 
     // Profile i gets z = i * step + z0.

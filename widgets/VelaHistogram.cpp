@@ -10,18 +10,33 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
 // The last row collects everything from the end value up to this far above it.
 constexpr double overflowSpan = 100500.0;
 constexpr double minimumStep = 0.1;
+// Five whole digits and three decimals: values of a point sensor in millimetres or
+// micrometres, and the three spin boxes still fit the widget's 350 pixels.
+constexpr double spinLimit = 99999.999;
+constexpr int spinDecimals = 3;
 constexpr int barImageWidth = 100;
 constexpr int barImageHeight = 10;
 
 QString number(double value)
 {
     return QStringLiteral("%1").arg(value);
+}
+
+// Whether the spin box can take v as it is: inside its range and with no more decimals than it
+// shows. A difference in the last bits of v (0.1 + 0.2) is no difference.
+bool canShow(const QDoubleSpinBox* spin, double v)
+{
+    if (!(v >= spin->minimum() && v <= spin->maximum()))
+        return false; // also NaN
+    const double shown = QString::number(v, 'f', spin->decimals()).toDouble();
+    return std::abs(shown - v) <= 8 * std::numeric_limits<double>::epsilon() * std::abs(v);
 }
 
 } // namespace
@@ -64,6 +79,8 @@ void VelaHistogram::buildControls()
     auto makeSpin = [&](const char* name, double value) {
         auto* spin = new QDoubleSpinBox(bar);
         spin->setObjectName(QLatin1String(name));
+        spin->setDecimals(spinDecimals);
+        spin->setRange(-spinLimit, spinLimit);
         spin->setValue(value);
         spins->addWidget(spin);
         return spin;
@@ -98,6 +115,8 @@ void VelaHistogram::clearData()
 
 void VelaHistogram::setDiaposones(double start, double end, double step)
 {
+    if (!canShow(m_start, start) || !canShow(m_end, end) || !canShow(m_step, step))
+        return;
     m_updating = true;
     m_start->setValue(start);
     m_end->setValue(end);

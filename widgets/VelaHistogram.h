@@ -32,7 +32,8 @@ public:
     void clearData();
     void refresh();
 
-    // Sets all three spin boxes and rebuilds the rows once.
+    // Sets all three spin boxes and rebuilds the rows once. Values the spin boxes cannot show
+    // (beyond +-99999.999, more than 3 decimals, NaN) are refused as a whole: nothing changes.
     void setDiaposones(double start, double end, double step);
     void getDiaposones(double& start, double& end, double& step) const;
     // The current rows with their counts; they stay owned by the widget and live until

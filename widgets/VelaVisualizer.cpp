@@ -62,7 +62,7 @@ QStringList VelaVisualizer::getFont(const QString& text)
 
 void VelaVisualizer::setScale(double scale)
 {
-    s = scale > kMinScale ? scale : kMinScale; // also catches NaN
+    s = scale > 0 ? scale : 0.0; // also catches NaN
 }
 
 // ---- mapping ----
@@ -71,8 +71,8 @@ QPoint VelaVisualizer::pointToScreen(QPointF point, bool fixed) const
 {
     if (fixed)
         return QPoint(toPixel(point.x()), toPixel(point.y()));
-    const int x = toPixel((point.x() - xMin) / s) + offX + marginL;
-    const int fromBottom = toPixel((point.y() - yMin) / s);
+    const int x = toPixel(inPixels(point.x() - xMin)) + offX + marginL;
+    const int fromBottom = toPixel(inPixels(point.y() - yMin));
     const int y = toPixel(double(marginT - offY - marginB + H - fromBottom) * verticalStretch);
     return QPoint(x, y);
 }
@@ -84,7 +84,7 @@ QPointF VelaVisualizer::screenToPoint(QPoint screen) const
 
 int VelaVisualizer::sizeToScreenSize(double size) const
 {
-    return toPixel(size / s);
+    return toPixel(inPixels(size));
 }
 
 double VelaVisualizer::screenSizeToSize(int pixels) const
@@ -176,7 +176,7 @@ void VelaVisualizer::zoom(double factor)
 void VelaVisualizer::updateOffsets()
 {
     offX = offY = 0;
-    if (!(xMin < xMax) || !(yMin < yMax))
+    if (!(xMin < xMax) || !(yMin < yMax) || !(s > 0))
         return;
     const double w = autoResize ? areaWidth() - 2 : W;
     const int vx = toPixel(w - (xMax - xMin) / s);

@@ -90,9 +90,6 @@ signals:
     void clicked(Qt::MouseButton button, QPointF point);
 
 protected:
-    // Smallest world units per pixel: keeps every division by the scale finite, also for
-    // content of no extent (a single point) and for repeated zooming in.
-    static constexpr double kMinScale = 1e-9;
     // Smallest vertical stretch, so that Ctrl + wheel never collapses or mirrors the scene.
     static constexpr double kMinStretch = 0.1;
 
@@ -158,6 +155,9 @@ private:
     int areaHeight() const { return H - marginT - marginB; }
     bool viewIsSet() const { return xMin != xMax; }
     void setScale(double scale);
+    // A world length in pixels. An empty view, or content of no extent, has the scale 0: then
+    // every length is 0 pixels, so the mapping stays finite and puts everything at the origin.
+    double inPixels(double length) const { return s > 0 ? length / s : 0.0; }
     void drawProfilePoints(QPainter& painter, const VelaProfileData& data);
     void drawProfileLines(QPainter& painter, const VelaProfileData& data);
     void drawGradient(QPainter& painter, const VelaProfileData& data);
@@ -179,7 +179,7 @@ private:
     double xMax = 0.0;
     double yMin = 0.0;
     double yMax = 0.0;
-    double s = kMinScale; // world units per pixel
+    double s = 0.0; // world units per pixel
     double verticalStretch = 1.0;
     bool autoResize = true;
     bool scaleShown = false;

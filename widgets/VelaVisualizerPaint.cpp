@@ -68,7 +68,7 @@ void walkGrid(int first, int last, int dir, double step, int interval, World wor
 void VelaVisualizer::gridSpacing(double scale, double& step, int& interval)
 {
     step = scale > 0.01 ? 1.0 : 0.2;
-    const double pixelsPerStep = std::floor(step / scale);
+    const double pixelsPerStep = scale > 0 ? std::floor(step / scale) : 0.0;
     // Labels stay about 20 pixels or more apart.
     interval = pixelsPerStep > 0 ? 1 + int(20.0 / pixelsPerStep) : 40;
 }

@@ -2,5 +2,5 @@
 
 const char* VelaWidgets_lib_ver()
 {
-    return "2.0.10";
+    return VELA_VERSION;
 }

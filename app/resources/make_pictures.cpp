@@ -1,5 +1,5 @@
-// Draws the application's pictures (splash, window icon, button icons) into the folder
-// given as the first argument. The generated files are kept in the repository; run this
+// Draws the application's pictures (splash, window and desktop icons, button icons) into the
+// folder given as the first argument. The generated files are kept in the repository; run this
 // again only to change the artwork:
 //   cmake -S app/resources -B /tmp/pictures && cmake --build /tmp/pictures
 //   QT_QPA_PLATFORM=offscreen /tmp/pictures/make_pictures app/resources
@@ -197,6 +197,7 @@ int main(int argc, char** argv)
     const QDir dir(QString::fromLocal8Bit(argv[1]));
     const bool ok = write(dir, QStringLiteral("splash.png"), splash())
         && write(dir, QStringLiteral("LS71-SU.ico"), appIcon(32), "ico")
+        && write(dir, QStringLiteral("ls7x-su.png"), appIcon(128))
         && write(dir, QStringLiteral("reboot.png"), rebootIcon())
         && write(dir, QStringLiteral("power_off.png"), powerOffIcon())
         && write(dir, QStringLiteral("UpgradeFW.png"), upgradeIcon())

@@ -376,6 +376,41 @@ private slots:
         }
     }
 
+    // Sensors report points where they see no line; at the ends they must not empty the profile.
+    void applicationSplineCallDrawsFromDefinedPoints_data()
+    {
+        QTest::addColumn<VelaPointXY>("undefined");
+        QTest::addColumn<int>("defined");
+        QTest::newRow("no coordinate") << VelaPointXY(NaN, NaN) << 40;
+        QTest::newRow("no height") << VelaPointXY(-1, NaN) << 40;
+        QTest::newRow("too few defined") << VelaPointXY(NaN, NaN) << 2;
+    }
+
+    void applicationSplineCallDrawsFromDefinedPoints()
+    {
+        QFETCH(VelaPointXY, undefined);
+        QFETCH(int, defined);
+
+        VelaProfile inner;
+        for (int i = 0; i < defined; ++i)
+            inner.points.append(VelaPointXY(float(i), std::cos(i * 0.3f) * 4));
+        VelaProfile p;
+        p.points << undefined << inner.points << VelaPointXY(undefined.x == -1 ? 99 : NaN, NaN);
+        const VelaProfile sent = p;
+        QVERIFY(p.calcRange());
+        const float step = (p.maxX - p.minX) * 0.0009765625f;
+        const int n = p.interpolate(step, NaN, NaN, InterpolantAkima);
+        if (defined < 3) {
+            QCOMPARE(n, sent.size()); // nothing to fit: drawn as received
+            return;
+        }
+        // The curve through the defined points alone, sampled from the first to the last of them.
+        QVERIFY(inner.interpolate(step, NaN, NaN, InterpolantAkima) > 0);
+        QCOMPARE(n, inner.size());
+        for (int i = 0; i < n; ++i)
+            QVERIFY(sameBits(p.points[i].x, inner.points[i].x) && sameBits(p.points[i].y, inner.points[i].y));
+    }
+
     void removeDuplicatesKeepsFirstOccurrence_data()
     {
         QTest::addColumn<int>("seed");

@@ -55,7 +55,7 @@ private slots:
         QCOMPARE(m.trim(0, 0, 1.0f, NaN, 0, 0), 0);
     }
 
-    void initStoresGridAndRejectsNegativeSizes()
+    void initStoresGridAndRejectsBadSizes()
     {
         VelaMatrixCloud m;
         QVERIFY(m.initMatrix(4, 3, 0.5f, 1, 2, 3, 4, 5, 6));
@@ -69,6 +69,9 @@ private slots:
         QVERIFY(!m.initMatrix(-1, 3, 1.0f, NaN, NaN, NaN, NaN, NaN, NaN));
         QCOMPARE(m.width(), -1);
         QCOMPARE(m.height(), -1);
+        // More cells than the int counts can report.
+        QVERIFY(!m.initMatrix(1 << 16, 1 << 15, 1.0f, NaN, NaN, NaN, NaN, NaN, NaN));
+        QCOMPARE(m.width(), -1);
 
         m = numberedGrid(2, 2);
         m.clear();

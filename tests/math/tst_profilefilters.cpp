@@ -2,6 +2,7 @@
 
 #include "VelaProfile.h"
 
+#include <climits>
 #include <cmath>
 #include <random>
 
@@ -378,6 +379,19 @@ private slots:
         p.medFilt(untouched, 0, 0);
         p.medFilt(untouched, 30, 0);
         QCOMPARE(untouched.points[0].y, 7.0f);
+    }
+
+    // The window's size checks must not overflow (the undefined-behaviour sanitizer stops here).
+    void windowsNearIntMaxChangeNothing()
+    {
+        VelaProfile p = randomProfile(30, 11);
+        const VelaProfile before = p;
+        for (int window : {INT_MAX, INT_MAX - 1}) {
+            p.diffFilt(p, window);
+            p.medFilt(p, window, 0);
+        }
+        for (int i = 0; i < 30; ++i)
+            QCOMPARE(p.points[i].y, before.points[i].y);
     }
 };
 

@@ -215,13 +215,26 @@ private slots:
         QVERIFY(samePoints(p.points, threePoints.mid(0, pointsLeft)));
     }
 
-    void oversizedProfileWritesNothing()
+    // A profile of more than 65535 points has no record; refusing it must leave an existing
+    // file as it was.
+    void refusedWritesLeaveTheFileWhole()
     {
+        const QString path = dir.filePath("big.bin");
+        const QByteArray old = zRecord(1.0f, threePoints);
         VelaProfileZ p(0.0f);
         p.points.resize(65536);
-        const QString path = dir.filePath("big.bin");
+        VelaProfileZSet set;
+        set.profiles << zProfile(1.0f, 2) << p;
+        VelaPointCloud<VelaPointXY> cloud;
+        cloud.points = p.points;
+
+        writeBytes(path, old);
         QVERIFY(!p.writeToFile(path));
-        QCOMPARE(QFileInfo(path).size(), qint64(0));
+        QCOMPARE(readBytes(path), old);
+        QVERIFY(!set.writeToFile(path));
+        QCOMPARE(readBytes(path), old);
+        QVERIFY(!cloud.writeToFile(path));
+        QCOMPARE(readBytes(path), old);
 
         p.points.removeLast();
         QVERIFY(p.writeToFile(path));
@@ -438,6 +451,34 @@ private slots:
         QCOMPARE(set.profiles[0].z, 1.0f);
         QCOMPARE(set.zStep, 0.5f);
         QCOMPARE(copy.zStep, 1.0f);
+    }
+
+    // Sharing between copies must never show: a change to one set keeps every value of both.
+    void copiedSetsKeepTheirProfilesRanges()
+    {
+        VelaProfileZSet set;
+        set.profiles << zProfile(1.0f, 3, 2.0f) << zProfile(2.0f, 4, -1.0f);
+        for (VelaProfileZ& p : set.profiles)
+            QVERIFY(p.calcRange());
+        VelaProfileZSet constructed(set);
+        VelaProfileZSet assigned;
+        assigned = set;
+        const auto keepsRanges = [](const VelaProfileZSet& s, float z0) {
+            for (int i = 0; i < s.size(); ++i) {
+                const VelaProfileZ& p = s.profiles[i];
+                if (p.minX != 0.0f || p.maxX != float(p.size() - 1) || p.minY != p.points.first().y
+                    || p.maxY != p.points.last().y || p.z != z0 + float(i))
+                    return false;
+            }
+            return true;
+        };
+        set.setZ(10.0f, 1.0f);
+        QVERIFY(keepsRanges(set, 10.0f));
+        constructed.setZ(20.0f, 1.0f);
+        QVERIFY(keepsRanges(constructed, 20.0f));
+        QVERIFY(keepsRanges(assigned, 1.0f));
+        assigned.setZ(30.0f, 1.0f);
+        QVERIFY(keepsRanges(assigned, 30.0f));
     }
 
 private:

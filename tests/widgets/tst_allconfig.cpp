@@ -22,6 +22,12 @@ QGroupBox* group(AllConfigWidget& panel, const QString& title)
     return nullptr;
 }
 
+// A caption as it reads: without the soft hyphens that let it break.
+QString shown(QString caption)
+{
+    return caption.remove(QChar(0x00AD));
+}
+
 // The control standing right of the label `label` in group `title`.
 template <typename Control>
 Control* control(AllConfigWidget& panel, const QString& title, const QString& label)
@@ -30,7 +36,7 @@ Control* control(AllConfigWidget& panel, const QString& title, const QString& la
     if (!box)
         return nullptr;
     for (QLabel* text : box->findChildren<QLabel*>()) {
-        if (text->text() != label)
+        if (shown(text->text()) != shown(label))
             continue;
         for (Control* candidate : box->findChildren<Control*>()) {
             if (candidate->y() == text->y() && candidate->x() >= text->geometry().right())

@@ -68,6 +68,7 @@ private slots:
     void rowsFollowTheRanges_data();
     void rowsFollowTheRanges();
     void tooSmallStepIsRaised();
+    void spinBoxesTakeWhatTheyCanShow();
     void sharesAndBars_data();
     void sharesAndBars();
     void spinBoxEditRebuildsRows();
@@ -140,6 +141,30 @@ void TestHistogram::tooSmallStepIsRaised()
     QCOMPARE(step, 0.1);
     QCOMPARE(histogram.getDiaposones().size(), 130 + 2);
     QCOMPARE(rangeTexts(histogram).at(1), QStringLiteral("2..2.1"));
+}
+
+void TestHistogram::spinBoxesTakeWhatTheyCanShow()
+{
+    VelaHistogram histogram;
+    const auto values = [&histogram] {
+        double start = 0, end = 0, step = 0;
+        histogram.getDiaposones(start, end, step);
+        return QList<double>{start, end, step};
+    };
+    histogram.setDiaposones(0, 500, 50);
+    QCOMPARE(values(), QList<double>({0, 500, 50}));
+    QCOMPARE(histogram.getDiaposones().size(), 10 + 2);
+    histogram.setDiaposones(-2.125, 0.1 + 0.2, 0.5);
+    QCOMPARE(values(), QList<double>({-2.125, 0.3, 0.5}));
+
+    // A value the spin boxes cannot show is refused as a whole, not rounded or clamped.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const QList<double>& refused : {QList<double>{1e12, 500, 50}, QList<double>{0, 2.0005, 1},
+                                         QList<double>{0, 500, nan}}) {
+        histogram.setDiaposones(refused[0], refused[1], refused[2]);
+        QCOMPARE(values(), QList<double>({-2.125, 0.3, 0.5}));
+    }
+    QCOMPARE(rangeTexts(histogram).first(), QStringLiteral("<-2.125"));
 }
 
 void TestHistogram::sharesAndBars_data()

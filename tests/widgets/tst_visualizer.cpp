@@ -235,7 +235,7 @@ void TestVisualizer::degenerateContentKeepsMappingFinite()
     }
     if (afterContent)
         QCOMPARE(v.pointToScreen(kProbeB), b);
-    // Zooming far in keeps the scale above zero.
+    // Zooming far in keeps the mapping finite.
     v.disableAutoResize();
     for (int i = 0; i < 20000; ++i)
         v.zoom(0.5);

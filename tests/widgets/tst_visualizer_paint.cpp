@@ -70,6 +70,7 @@ private slots:
     void gridRespectsRangeConstraint();
     void fineGridStepHasFractionLines();
     void gridNeedsADrawingArea();
+    void emptyViewHasNoScale();
     void trackCursorIsDrawnAtTheMouse();
     void blankPaintsNothing();
 };
@@ -250,6 +251,30 @@ void TestVisualizerPaint::gridNeedsADrawingArea()
         QVERIFY(columnsOf(image, y, kWholeLine).isEmpty());
         QVERIFY(columnsOf(image, y, kFractionLine).isEmpty());
     }
+}
+
+// Until content gives the view a size, nothing is scaled: no grid line or label is drawn, and
+// a world-placed text added first leaves the view for the content that follows.
+void TestVisualizerPaint::emptyViewHasNoScale()
+{
+    VisualizerProbe v;
+    v.resize(640, 480);
+    v.disableAutoResize();
+    v.setEnableScale(true);
+    const QImage empty = render(v);
+    const QRect frame(QPoint(29, 25), QPoint(635, 450)); // the outline and what it encloses
+    for (int y = 0; y < empty.height(); ++y) {
+        for (int x = 0; x < empty.width(); ++x) {
+            const bool scene = frame.adjusted(1, 1, -1, -1).contains(x, y);
+            if (scene || y > frame.bottom() || x < frame.left()) // the scene and the label margins
+                QVERIFY2(empty.pixel(x, y) == 0xFF000000u, qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        }
+    }
+
+    v.addText(100, 100, 14, "caption", "t", kRed, false);
+    v.addProfile(makeProfile({{0, 0}, {640, 480}}), "p", kGreen, 0, 0, DrawPoints, false);
+    QVERIFY(colourNear(render(v), v.pointToScreen({0, 0}), kGreen));
+    QVERIFY(v.rect().contains(v.pointToScreen({640, 480})));
 }
 
 void TestVisualizerPaint::trackCursorIsDrawnAtTheMouse()

@@ -90,7 +90,7 @@ int main(int argc, char* argv[])
     ok &= render(fast, folder, "fastconfig");
 
     deviceListWidget devices;
-    devices.addCOMPort(QStringLiteral("/dev/ttyUSB0"), 0);
+    devices.addCOMPort(QStringLiteral("ttyUSB0"), 0);
     ok &= render(devices, folder, "devicelist");
 
     BarWidget bar;
@@ -100,7 +100,7 @@ int main(int argc, char* argv[])
     ok &= render(bar, folder, "bar");
 
     columnWidget column;
-    column.resize(180, 470);
+    column.resize(220, 470);
     column.setBaseValue(20000);
     column.setRangeValue(70000);
     column.setMeasureValue(45250);

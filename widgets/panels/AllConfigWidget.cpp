@@ -4,7 +4,6 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -12,7 +11,7 @@ namespace {
 
 constexpr int groupGap = 6;      // between groups side by side
 constexpr int stackGap = 5;      // between groups stacked
-constexpr int firstRowX = 10;
+constexpr int firstRowX = 10;    // also the margin right of the controls
 constexpr int firstRowY = 20;
 constexpr int rowPitch = 26;
 constexpr int rowHeight = 22;
@@ -21,10 +20,12 @@ constexpr int wideControl = 130;
 constexpr int narrowControl = 100;
 constexpr int baudrateWidth = 94;
 
-// Column of the controls in the wide (255) and narrow (223) groups.
-constexpr int wideControlX = 115;
-constexpr int serialControlX = 88;
-constexpr int limitControlX = 113;
+// The controls of a group stand in one column that ends as far from the group's right edge as
+// the captions start from its left; the captions take the width left of it.
+int controlColumn(const QGroupBox* group, int widestControl)
+{
+    return group->width() - firstRowX - widestControl;
+}
 
 QComboBox* makeCombo(const QStringList& items)
 {
@@ -41,13 +42,13 @@ QLineEdit* makeEdit()
     return edit;
 }
 
-// Puts a label into row `row` of a group and its control right of it.
+// Puts a caption into row `row` of a group and its control right of it. The long compound
+// captions carry soft hyphens (U+00AD), so they can break where a group is narrow.
 void placeRow(QGroupBox* group, int row, const QString& text, QWidget* control,
               int controlX, int controlWidth)
 {
     const int y = firstRowY + row * rowPitch;
-    auto* label = new QLabel(text, group);
-    label->setGeometry(firstRowX, y, controlX - firstRowX - labelGap, rowHeight);
+    VelaPanels::addCaption(group, text, firstRowX, y, controlX - firstRowX - labelGap, rowHeight);
     control->setParent(group);
     control->setGeometry(controlX, y, controlWidth, rowHeight);
 }
@@ -55,13 +56,13 @@ void placeRow(QGroupBox* group, int row, const QString& text, QWidget* control,
 void placeWide(QGroupBox* group, int row, const QString& text, QWidget* control)
 {
     control->setMinimumWidth(wideControl);
-    placeRow(group, row, text, control, wideControlX, wideControl);
+    placeRow(group, row, text, control, controlColumn(group, wideControl), wideControl);
 }
 
 void placeLimited(QGroupBox* group, int row, const QString& text, QWidget* control)
 {
     control->setMaximumWidth(narrowControl);
-    placeRow(group, row, text, control, limitControlX, narrowControl);
+    placeRow(group, row, text, control, controlColumn(group, narrowControl), narrowControl);
 }
 
 QString decimal(qlonglong value)
@@ -108,32 +109,33 @@ AllConfigWidget::AllConfigWidget(QWidget* parent)
 void AllConfigWidget::buildSynchGroup(QGroupBox* group)
 {
     m_synchType = makeCombo({tr("Schalter aus"), tr("Interner Timer"), tr("Externer Timer")});
-    placeWide(group, 0, tr("Synchronisationstyp"), m_synchType);
+    placeWide(group, 0, tr("Synchroni\u00ADsations\u00ADtyp"), m_synchType);
     m_samplePeriod = makeEdit();
-    placeWide(group, 1, tr("Auswertungzeitraum"), m_samplePeriod);
+    placeWide(group, 1, tr("Auswertung\u00ADzeitraum"), m_samplePeriod);
 }
 
 void AllConfigWidget::buildSerialGroup(QGroupBox* group)
 {
+    const int controlX = controlColumn(group, wideControl);
     m_uartSynchType = makeCombo({tr("Schalter aus"), tr("Asynchronous"), tr("Synchrone")});
     m_uartSynchType->setMinimumWidth(wideControl);
-    placeRow(group, 0, tr("Synchronisationstyp"), m_uartSynchType, serialControlX, wideControl);
+    placeRow(group, 0, tr("Synchroni\u00ADsations\u00ADtyp"), m_uartSynchType, controlX, wideControl);
 
     m_uartBaudrate = new QComboBox();
     for (const QString& rate : VelaPanels::serialSpeeds())
         m_uartBaudrate->addItem(rate, VelaPanels::speedCode(rate));
     m_uartBaudrate->setMinimumWidth(baudrateWidth);
-    placeRow(group, 1, tr("Baudrate"), m_uartBaudrate, serialControlX, baudrateWidth);
+    placeRow(group, 1, tr("Baudrate"), m_uartBaudrate, controlX, baudrateWidth);
 
     m_uartNetAddress = makeEdit();
     m_uartNetAddress->setMinimumWidth(wideControl);
-    placeRow(group, 2, tr("Netzadresse"), m_uartNetAddress, serialControlX, wideControl);
+    placeRow(group, 2, tr("Netzadresse"), m_uartNetAddress, controlX, wideControl);
 }
 
 void AllConfigWidget::buildAnalogGroup(QGroupBox* group)
 {
     m_analogSynch = makeCombo({tr("Schalter aus"), tr("Asynchronous"), tr("Synchrone")});
-    placeWide(group, 0, tr("Synchronisationstyp"), m_analogSynch);
+    placeWide(group, 0, tr("Synchroni\u00ADsations\u00ADtyp"), m_analogSynch);
     m_analogOutRangeBegin = makeEdit();
     placeWide(group, 1, tr("Minimalwert"), m_analogOutRangeBegin);
     m_analogOutRangeEnd = makeEdit();
@@ -172,7 +174,7 @@ void AllConfigWidget::buildMeasureGroup(QGroupBox* group)
     placeWide(group, 1, tr("Mittelungart"), m_averagingState);
 
     m_averageCount = makeEdit();
-    placeRow(group, 2, tr("Mittelungwert"), m_averageCount, wideControlX, 40);
+    placeRow(group, 2, tr("Mittelungwert"), m_averageCount, controlColumn(group, wideControl), 40);
     m_averageCount->setFixedSize(40, 20);
 
     m_resultType = makeCombo({tr("Kantestelle"), tr("Diametr/ Position"), tr("Position"),
@@ -189,7 +191,7 @@ void AllConfigWidget::buildMeasureGroup(QGroupBox* group)
 void AllConfigWidget::buildEthernetGroup(QGroupBox* group)
 {
     m_ethSynchType = makeCombo({tr("Schalter aus"), tr("Asynchronous"), tr("Synchrone")});
-    placeWide(group, 0, tr("Synchronisationstyp"), m_ethSynchType);
+    placeWide(group, 0, tr("Synchroni\u00ADsations\u00ADtyp"), m_ethSynchType);
     m_ethPackType = makeCombo({tr("MAC"), tr("IP/UDP")});
     placeWide(group, 1, tr("Pakettyp"), m_ethPackType);
     m_measureQuantity = makeEdit();

@@ -5,7 +5,10 @@
 
 #include <QComboBox>
 #include <QFont>
+#include <QLabel>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace VelaPanels {
 
@@ -36,6 +39,16 @@ inline int speedIndex(int code)
             return i;
     }
     return code;
+}
+
+// A caption at (x, y) in `parent`, `width` wide. A caption too long for one line wraps at its
+// spaces and soft hyphens and the label grows to hold the lines, so it is always shown whole.
+inline QLabel* addCaption(QWidget* parent, const QString& text, int x, int y, int width, int rowHeight)
+{
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    label->setGeometry(x, y, width, std::max(rowHeight, label->heightForWidth(width)));
+    return label;
 }
 
 // Fills a combo box with the numbers 0 ... count - 1, each stored as its item's data.

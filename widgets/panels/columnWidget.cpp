@@ -32,16 +32,17 @@ columnWidget::columnWidget(QWidget* parent)
     m_slider->setTickPosition(QSlider::TicksBothSides);
     m_slider->setEnabled(false);
 
-    // The range is the slider's top, the base its bottom.
+    // The range is the slider's top, the base its bottom. The labels are wide enough for any
+    // value in the 'g' format ("Ergebnis: -2.14748e+06").
     m_rangeLabel = new QLabel(QStringLiteral("0"), this);
     m_rangeLabel->setObjectName(QStringLiteral("rangeLabel"));
-    m_rangeLabel->setGeometry(70, 10, 100, 20);
+    m_rangeLabel->setGeometry(70, 10, 140, 20);
     m_measureLabel = new QLabel(tr("Ergebnis: 0"), this);
     m_measureLabel->setObjectName(QStringLiteral("measureLabel"));
-    m_measureLabel->setGeometry(70, 225, 100, 20);
+    m_measureLabel->setGeometry(70, 225, 140, 20);
     m_baseLabel = new QLabel(QStringLiteral("0"), this);
     m_baseLabel->setObjectName(QStringLiteral("baseLabel"));
-    m_baseLabel->setGeometry(70, 440, 100, 20);
+    m_baseLabel->setGeometry(70, 440, 140, 20);
 }
 
 void columnWidget::showMeasureValue(double value)

@@ -17,8 +17,7 @@ constexpr int rowPitch = 30;
 QLabel* addRow(QGroupBox* group, int row, const QString& text, QWidget* control, int width)
 {
     const int y = 20 + row * rowPitch;
-    auto* label = new QLabel(text, group);
-    label->setGeometry(labelX, y, controlX - labelX - 2, 20);
+    QLabel* label = VelaPanels::addCaption(group, text, labelX, y, controlX - labelX - 2, 20);
     control->setParent(group);
     control->setGeometry(controlX, y, width, 20);
     return label;
@@ -37,7 +36,7 @@ deviceListWidget::deviceListWidget(QWidget* parent)
     m_portLabel = addRow(group, 0, tr("COMPORT waehlen"), m_port, 80);
     m_speed = new QComboBox();
     m_speed->addItems(VelaPanels::serialSpeeds());
-    m_speedLabel = addRow(group, 1, tr("Verbindungsgeschwindichkeit waehlen"), m_speed, 80);
+    m_speedLabel = addRow(group, 1, tr("Verbindungs\u00ADgeschwindichkeit waehlen"), m_speed, 80);
     m_address = new QLineEdit(QStringLiteral("1"));
     m_address->setAlignment(Qt::AlignCenter);
     m_addressLabel = addRow(group, 2, tr("Netzadresse eingeben"), m_address, 64);

@@ -41,19 +41,20 @@ measureStatisticWidget::measureStatisticWidget(QWidget* parent)
     m_singleButton->setObjectName(QStringLiteral("singleButton"));
     m_singleButton->setGeometry(480, 10, 100, 35);
 
-    m_measureSpeed = makeLabel(group, "measureSpeedLabel", QRect(370, 50, 210, 20));
-    m_dataSpeed = makeLabel(group, "dataSpeedLabel", QRect(370, 70, 210, 20));
+    // Wide enough for any rate in the 'g' format, "-1.23457e+06" included.
+    m_measureSpeed = makeLabel(group, "measureSpeedLabel", QRect(370, 50, 236, 20));
+    m_dataSpeed = makeLabel(group, "dataSpeedLabel", QRect(370, 70, 236, 20));
 
     m_fileCheck = new QCheckBox(tr("In Datei Schreiben"), group);
     m_fileCheck->setObjectName(QStringLiteral("fileCheckBox"));
-    m_fileCheck->setGeometry(590, 10, 160, 20);
+    m_fileCheck->setGeometry(614, 10, 138, 20);
     m_ethCheck = new QCheckBox(tr("Ethernet Stream"), group);
     m_ethCheck->setObjectName(QStringLiteral("ethCheckBox"));
-    m_ethCheck->setGeometry(590, 35, 160, 20);
+    m_ethCheck->setGeometry(614, 35, 138, 20);
     m_sampling = new QLineEdit(QStringLiteral("1"), group);
     m_sampling->setObjectName(QStringLiteral("samplingEdit"));
     m_sampling->setAlignment(Qt::AlignCenter);
-    m_sampling->setGeometry(590, 62, 60, 20);
+    m_sampling->setGeometry(614, 62, 60, 20);
 
     setHelloLabel(0, 0, 0, 0, 0);
     setMeasureSpeed(0);
