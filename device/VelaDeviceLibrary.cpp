@@ -1,5 +1,7 @@
 #include "VelaDeviceLibrary.h"
 
+#include "private/LibraryUse.h"
+
 #include <atomic>
 
 namespace VelaDevice {
@@ -19,6 +21,11 @@ void Cleanup()
     int users = s_users.load();
     while (users > 0 && !s_users.compare_exchange_weak(users, users - 1)) {
     }
+}
+
+int libraryUsers()
+{
+    return s_users.load();
 }
 
 } // namespace VelaDevice

@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 #include "DeviceEntry.h"
+#include "private/LibraryUse.h"
 
 #include <LS71Streamer.h>
 #include <LS74Streamer.h>
@@ -267,9 +268,11 @@ void TestMainWindowConnection::closeWhileStreamingStopsStreamer()
     const int row = searchAndSelect(window, LS71Serial);
     QVERIFY(connectRow(window, row));
     QPointer<QThread> streamer = streamerOf(*window.entryAt(row));
-    std::atomic<bool> finished { false };
-    QObject::connect(streamer, &QThread::finished, streamer, [&finished] { finished = true; },
-                     Qt::DirectConnection);
+    // The library's use count as the streamer's thread ends: still held by the window.
+    std::atomic<int> usersAtFinish { -1 };
+    QObject::connect(streamer, &QThread::finished, streamer,
+                     [&usersAtFinish] { usersAtFinish = VelaDevice::libraryUsers(); }, Qt::DirectConnection);
+    const int usersBeforeClose = VelaDevice::libraryUsers();
     widget<QPushButton>(window, "buttonDrawProfiles")->click();
     // Slow answers keep the streamer inside a result read when the window closes.
     VelaEmulator::Faults slow;
@@ -282,7 +285,8 @@ void TestMainWindowConnection::closeWhileStreamingStopsStreamer()
 
     // The close ends with the device library's Cleanup: the thread is over before it.
     QVERIFY(window.close());
-    QVERIFY(finished);
+    QCOMPARE(usersAtFinish.load(), usersBeforeClose);
+    QCOMPARE(VelaDevice::libraryUsers(), usersBeforeClose - 1);
     QVERIFY(!streamer);
     QCOMPARE(window.entryCount(), 0);
     QCOMPARE(widget<QTableWidget>(window, "tableDeviceList")->rowCount(), 0);
