@@ -51,6 +51,14 @@ void MainWindow::startRecording(DeviceEntry& entry)
 {
     if (!entry.listeningUDP || !ui->checkDumpUDP->isChecked())
         return;
+    // One dump file at a time: a second recording would truncate the one being written.
+    if (m_recordedEntry && m_recordedEntry != &entry && m_dump.isRecording()) {
+        showStatus(sensorMessage(entry, tr("%1 (SN: %2): not recorded, %3 (SN: %4) is being recorded to %5"))
+                       .arg(m_recordedEntry->ipText)
+                       .arg(m_recordedEntry->serialNumber)
+                       .arg(m_dumpFileName));
+        return;
+    }
     m_recordedEntry = &entry;
     if (!m_dump.start(m_dumpFileName))
         showStatus(tr("Cannot record to %1: %2").arg(m_dumpFileName, m_dump.errorString()));

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QSignalBlocker>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -136,6 +138,7 @@ private slots:
     void saveMeasureDeclined();
     void listenUDPRecordsFastStream();
     void recordingGoesOnWhileAnotherSensorIsShown();
+    void secondRecordingLeavesTheFirstWhole();
     void recordingEndsWithItsEntry_data();
     void recordingEndsWithItsEntry();
     void replayedRecordingRecordsTheSameProfiles();
@@ -385,6 +388,48 @@ void TestMainWindowRecording::recordingGoesOnWhileAnotherSensorIsShown()
     widget<QComboBox>(window, "cobmoDrawProfiles")->setCurrentIndex(two.recorded);
     QVERIFY(button->isEnabled());
     QCOMPARE(button->text(), QString("Stop"));
+    button->click();
+    QCOMPARE(statusText(window), QString("Written measure to %1").arg(path));
+    QCOMPARE(countRecords(path), two.entry().statistics.packetTotal);
+}
+
+void TestMainWindowRecording::secondRecordingLeavesTheFirstWhole()
+{
+    m_view.close();
+    RecordedOfTwo two;
+    const QString path = m_dir.filePath("first.bin");
+    QVERIFY(two.open(*m_dialogs, path));
+    MainWindow& window = *two.window;
+    widget<QTableWidget>(window, "tableDeviceList")->setCurrentCell(two.other, 1);
+    window.onClickedDeviceTableCell(two.other, 1);
+    QCheckBox* listen = widget<QCheckBox>(window, "checkUDP");
+    listen->setEnabled(true);
+    {
+        // The box still shows the first sensor's listening.
+        const QSignalBlocker quiet(listen);
+        listen->setChecked(false);
+    }
+    listen->setChecked(true);
+    DeviceEntry& other = *window.entryAt(two.other);
+    QVERIFY(other.listeningUDP);
+    QVERIFY(widget<QCheckBox>(window, "checkDumpUDP")->isChecked());
+
+    // The other stream runs unrecorded and says so; the first recording keeps its file.
+    widget<QComboBox>(window, "cobmoDrawProfiles")->setCurrentIndex(two.other);
+    QPushButton* button = widget<QPushButton>(window, "buttonDrawProfiles");
+    button->click();
+    QVERIFY(other.acquiringProfiles);
+    QCOMPARE(statusText(window), QString("%1 (SN: %2): not recorded, %3 (SN: %4) is being recorded to %5")
+                                     .arg(other.ipText).arg(RecordedOfTwo::OtherSerial)
+                                     .arg(two.entry().ipText).arg(Serial).arg(path));
+    const qint32 atSecondStart = two.entry().statistics.packetTotal;
+    QVERIFY(QTest::qWaitFor([&] {
+        return two.entry().statistics.packetTotal >= atSecondStart + 20 && other.statistics.packetTotal >= 20;
+    }, 10000));
+    button->click();
+    QVERIFY(!other.acquiringProfiles);
+
+    widget<QComboBox>(window, "cobmoDrawProfiles")->setCurrentIndex(two.recorded);
     button->click();
     QCOMPARE(statusText(window), QString("Written measure to %1").arg(path));
     QCOMPARE(countRecords(path), two.entry().statistics.packetTotal);
