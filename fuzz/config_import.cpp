@@ -14,7 +14,6 @@
 #include <QSlider>
 #include <QSpinBox>
 
-#include <memory>
 
 namespace {
 
@@ -46,13 +45,12 @@ Controls& controls()
     static int argc = 1;
     static char name[] = "fuzz_config_import";
     static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> application;
-    static std::unique_ptr<Controls> made;
-    if (!made) {
+    // Made once and never destroyed: a QApplication must not outlive Qt's own statics at exit.
+    static Controls* made = [] {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        application = std::make_unique<QApplication>(argc, argv);
-        made = std::make_unique<Controls>();
-    }
+        new QApplication(argc, argv);
+        return new Controls;
+    }();
     return *made;
 }
 

@@ -5,6 +5,7 @@
 #include "FuzzInput.h"
 #include "LS71Device.h"
 #include "LS74Device.h"
+#include "VelaProtocol.h"
 #include "private/DatagramChecks.h"
 
 #include <vector>

@@ -3,6 +3,7 @@
 
 #include "Discovery.h"
 #include "FuzzInput.h"
+#include "QuietFlash.h"
 #include "Scanner.h"
 
 #include <cstdlib>
@@ -26,6 +27,8 @@ const std::vector<std::unique_ptr<Scanner>>& scanners()
             setup.controlPort = 0;
             setup.hostPort = 0;
             setup.tcpDataPort = 0;
+            setup.statePath = (scratchFolder() + QStringLiteral("/%1.state").arg(setup.serial)).toStdString();
+            writeQuietFlash(setup.statePath, model);
             made.push_back(std::make_unique<Scanner>(setup));
             if (!made.back()->start(nullptr))
                 std::abort();

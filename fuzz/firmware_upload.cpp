@@ -5,6 +5,7 @@
 #include "LS71Device.h"
 #include "LS74Device.h"
 #include "LS7xEmulator.h"
+#include "QuietFlash.h"
 #include "VelaEthernetDetector.h"
 
 #include <algorithm>
@@ -22,7 +23,13 @@ std::vector<_UDP_DEVINFOBLOCK_PC>& sensors()
     static std::vector<_UDP_DEVINFOBLOCK_PC> blocks;
     if (!emulator) {
         VelaEmulator::EmulatorConfig config = VelaEmulator::EmulatorConfig::forTests();
-        config.sensors = {{VelaEmulator::Model::LS71}, {VelaEmulator::Model::LS74}, {VelaEmulator::Model::LS74B}};
+        config.sensors = {{VelaEmulator::Model::LS71, 710001}, {VelaEmulator::Model::LS74, 740001},
+                          {VelaEmulator::Model::LS74B, 750001}};
+        config.stateDirectory = scratchFolder().toStdString();
+        for (const VelaEmulator::SensorSpec& spec : config.sensors)
+            writeQuietFlash(config.stateDirectory + "/" + VelaEmulator::modelName(spec.model) + "-"
+                                + std::to_string(spec.serial) + ".state",
+                            spec.model);
         emulator = std::make_unique<VelaEmulator::Emulator>(config);
         if (!emulator->start())
             std::abort();

@@ -39,6 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
         std::abort();
     const std::string slave = ::ptsname(master);
+    // Held open for the whole run: a master whose slave is not open yet reads as hung up.
+    const int line = ::open(slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (line < 0)
+        std::abort();
 
     FakePeer sensor(serialProtocol(), input.rest());
     sensor.serveStream(master);   // the stand-in closes the master when the input is used up
@@ -55,5 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     sensor.finish();
+    ::close(line);
     return 0;
 }
