@@ -79,3 +79,15 @@ PipeFile::~PipeFile()
     m_file.close();
     ::close(m_fd);
 }
+
+QString readAsFiles(const QString& name, const QByteArray& content, const std::function<void(QFile&)>& read)
+{
+    const QString path = writeScratchFile(name, content);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        std::abort();
+    read(file);
+    PipeFile pipe(content);
+    read(pipe.file());
+    return path;
+}

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 // Reads values from the front of the input; past its end every value is 0 and every span empty.
 class FuzzInput
@@ -66,6 +67,10 @@ private:
     int m_fd = -1;
     QFile m_file;
 };
+
+// Hands the bytes to `read` twice: as a scratch file on disk and as a file on a pipe. Answers
+// the scratch file's path.
+QString readAsFiles(const QString& name, const QByteArray& content, const std::function<void(QFile&)>& read);
 
 // A folder of this process for scratch files: in memory (/dev/shm) where it can be.
 const QString& scratchFolder();

@@ -14,6 +14,8 @@
 #include <QSlider>
 #include <QSpinBox>
 
+#include <vector>
+
 
 namespace {
 
@@ -63,6 +65,20 @@ void sendAddress(const IPEditWidget& edit, VelaDevice::LS71Device& device,
 }
 
 } // namespace
+
+// QSettings keeps the files it read in a cache of its own, so every input ends with memory that
+// it took and did not give back; leak checks after every input would halve the rate and more.
+// libFuzzer reads its flags after this call.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static std::vector<char*> arguments(*argv, *argv + *argc);
+    static char noLeakChecks[] = "-detect_leaks=0";
+    arguments.push_back(noLeakChecks);
+    arguments.push_back(nullptr);
+    *argc = int(arguments.size()) - 1;
+    *argv = arguments.data();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -42,14 +42,8 @@ void readAll(QFile& file)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray content(reinterpret_cast<const char*>(data), qsizetype(size));
-    QFile file(writeScratchFile(QStringLiteral("cloud.bin"), content));
-    if (!file.open(QIODevice::ReadOnly))
-        std::abort();
-    readAll(file);
-    PipeFile pipe(content);
-    readAll(pipe.file());
-
+    const QString path = readAsFiles(QStringLiteral("cloud.bin"), content, readAll);
     VelaProfile profile;
-    profile.readFromFile(file.fileName());
+    profile.readFromFile(path);
     return 0;
 }

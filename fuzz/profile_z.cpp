@@ -35,14 +35,7 @@ void useSet(VelaProfileZSet& set)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray content(reinterpret_cast<const char*>(data), qsizetype(size));
-    const QString path = writeScratchFile(QStringLiteral("set.bin"), content);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        std::abort();
-    readRecords(file);
-    PipeFile pipe(content);
-    readRecords(pipe.file());
-
+    const QString path = readAsFiles(QStringLiteral("set.bin"), content, readRecords);
     VelaProfileZSet set;
     set.readFromFile(path);
     useSet(set);
