@@ -14,12 +14,13 @@ bool DumpRecorder::start(const QString& path)
     return false;
 }
 
-bool DumpRecorder::append(const float* xz, quint16 count)
+bool DumpRecorder::append(const float* xz, quint16 count, quint16 measCounter)
 {
     if (!m_file.isOpen() || m_failed)
         return false;
     m_record.clear();
     m_record.copyFromXYPointsBuffer(xz, count);
+    m_record.z = VelaMath::VelaProfileZ::counterTag(measCounter);
     const qint64 recordStart = m_file.pos();
     if (m_record.writeToFile(m_file)) {
         ++m_records;

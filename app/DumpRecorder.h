@@ -5,8 +5,9 @@
 
 #include <VelaProfileZ.h>
 
-// Records a profile stream into a dump file: one Z-profile record (NaN position) per
-// profile, no file header. Writes go straight to the file, so a failed write is seen at
+// Records a profile stream into a dump file: one Z-profile record per profile, no file
+// header; its NaN position carries the measurement counter (VelaProfileZ::counterTag), so
+// that the gaps of the stream can be told from the file. Writes go straight to the file, so a failed write is seen at
 // once: the file is cut back to its last whole record, stays readable, and takes no
 // further records.
 class DumpRecorder
@@ -17,7 +18,7 @@ public:
     bool isRecording() const { return m_file.isOpen(); }
     // Appends one record of count X,Z pairs. False when the record could not be written,
     // now or by an earlier failure of this recording.
-    bool append(const float* xz, quint16 count);
+    bool append(const float* xz, quint16 count, quint16 measCounter);
     // Closes the file; answers whether every record since start was written.
     bool stop();
 

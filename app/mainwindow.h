@@ -242,7 +242,7 @@ public:
     // Recording of a listening entry's stream while "Dump to file" is checked: opened when
     // its profile acquisition starts, one record per profile counted, closed at the stop.
     void startRecording(DeviceEntry& entry);
-    void recordProfile(const DeviceEntry& entry, const void* record);
+    void recordProfile(const DeviceEntry& entry, const void* record, quint16 measCounter);
     void stopRecording();
 
 private:

@@ -57,7 +57,7 @@ void MainWindow::startRecording(DeviceEntry& entry)
 
 // Every profile counted for the recorded entry goes in, as received: whatever tab is shown
 // and before any filter touches it.
-void MainWindow::recordProfile(const DeviceEntry& entry, const void* record)
+void MainWindow::recordProfile(const DeviceEntry& entry, const void* record, quint16 measCounter)
 {
     if (&entry != m_recordedEntry || !m_dump.isRecording())
         return;
@@ -68,7 +68,7 @@ void MainWindow::recordProfile(const DeviceEntry& entry, const void* record)
     // Unaligned; the record copies the pairs byte-wise.
     const auto* points = reinterpret_cast<const float*>(bytes + RecordPointsOffset);
     const bool failedBefore = m_dump.failed();
-    if (!m_dump.append(points, count) && !failedBefore)
+    if (!m_dump.append(points, count, measCounter) && !failedBefore)
         showStatus(tr("Recording to %1 failed: %2").arg(m_dumpFileName, m_dump.errorString()));
 }
 

@@ -89,7 +89,7 @@ void MainWindow::onRecvProfile(unsigned char id, const void* lpData, unsigned sh
 
     AcquisitionStatistics& statistics = entry->statistics;
     statistics.countProfile(measCounter);
-    recordProfile(*entry, lpData);
+    recordProfile(*entry, lpData, measCounter);
     if (ui->tabWidget->currentIndex() != 1)
         return;
     ui->msrCounterLabel->setText(QString::number(statistics.measTotal));

@@ -27,7 +27,39 @@ Window windowOf(const ParamBlock& p)
     return {left, left + p.windowWidth * ImageWidth / 255, top, top + p.windowHeight * ImageHeight / 255};
 }
 
+// Raw coordinates as each model sends them: LS74 in micrometres, LS71 in steps of 1/100 mm
+// (Z = 0 would mean "no point").
+int32_t ls74Raw(float mm)
+{
+    return int32_t(std::clamp(std::round(mm * 1000), -2147483520.0f, 2147483520.0f));
+}
+
+int16_t ls71RawX(float mm, float steps)
+{
+    return int16_t(std::clamp(std::round(mm * steps), -32768.0f, 32767.0f));
+}
+
+uint16_t ls71RawZ(float mm, float steps)
+{
+    return uint16_t(std::clamp(std::round(mm * steps), 1.0f, 65535.0f));
+}
+
+float lightOf(const ParamBlock& p)
+{
+    return 255.0f * p.laserLevel / 31.0f * p.exposureTime / 500.0f;
+}
+
 } // namespace
+
+bool carriesExactly(Model model, float x, float z)
+{
+    // The device library turns raw values back into millimetres this way.
+    if (model == Model::LS71) {
+        const float step = 1.0f / float(LS71DiscreteValue);
+        return float(ls71RawX(x, LS71DiscreteValue)) * step == x && float(ls71RawZ(z, LS71DiscreteValue)) * step == z;
+    }
+    return float(ls74Raw(x)) * 0.001f == x && float(ls74Raw(z)) * 0.001f == z;
+}
 
 Camera::Camera(const ScannerDescription& description, uint64_t seed)
     : m_scene(description.rangeZ, description.rangeXSMR, description.rangeXEMR, seed),
@@ -46,7 +78,7 @@ void Camera::measure(double t, const ParamBlock& params, const uint8_t* fpgaGain
     m_scene.sample(t, m_count, m_points.data());
     const Window w = windowOf(params);
     const float threshold = m_ls71 ? LS71Threshold : std::max<float>(1, params.pixelBrightnessThreshold);
-    const float light = 255.0f * params.laserLevel / 31.0f * params.exposureTime / 500.0f;
+    const float light = lightOf(params);
     m_peak = 0;
     for (int i = 0; i < m_count; ++i) {
         const SurfacePoint& p = m_points[i];
@@ -56,6 +88,20 @@ void Camera::measure(double t, const ParamBlock& params, const uint8_t* fpgaGain
         m_peak = std::max(m_peak, m_brightness[i]);
         m_valid[i] = p.inRange && b >= threshold && column >= w.left && column < w.right
             && p.row >= w.top && p.row < w.bottom;
+    }
+}
+
+void Camera::measureRecorded(const float* xz, int count, const ParamBlock& params)
+{
+    m_count = std::min(count, MaxRays);
+    m_params = params;
+    const float light = std::min(255.0f, lightOf(params));
+    m_peak = 0;
+    for (int i = 0; i < m_count; ++i) {
+        m_points[i] = m_scene.seenAt(xz[2 * i], xz[2 * i + 1]);
+        m_brightness[i] = m_points[i].inRange ? light : 0;
+        m_peak = std::max(m_peak, m_brightness[i]);
+        m_valid[i] = 1;   // the recording holds what the sensor measured
     }
 }
 
@@ -77,9 +123,7 @@ void Camera::writeLS71(uint16_t measCounter, uint16_t packetCounter, uint16_t di
             raw = {0, 0};
             continue;
         }
-        const float x = std::clamp(std::round(m_points[i].x * steps), -32768.0f, 32767.0f);
-        const float z = std::clamp(std::round(m_points[i].z * steps), 1.0f, 65535.0f);
-        raw = {int16_t(x), uint16_t(z)};
+        raw = {ls71RawX(m_points[i].x, steps), ls71RawZ(m_points[i].z, steps)};
     }
 }
 
@@ -94,7 +138,7 @@ void Camera::writeLS74(uint16_t measCounter, uint16_t packetCounter, uint32_t ti
     uint16_t n = 0;
     for (int i = 0; i < m_count; ++i) {
         if (m_valid[i])
-            out->points[n++] = {int32_t(std::lround(m_points[i].x * 1000)), int32_t(std::lround(m_points[i].z * 1000))};
+            out->points[n++] = {ls74Raw(m_points[i].x), ls74Raw(m_points[i].z)};
     }
     out->count = n;
     std::memset(out->points + n, 0, sizeof(LS74RawPoint) * (1280 - n));
@@ -127,17 +171,18 @@ void Camera::writeImage(uint32_t frameNumber, uint8_t* frame) const
     for (uint32_t i = 0; i < ImageSize; ++i)
         frame[i] = dark[noise[i]];
 
-    const int n = std::min(m_count, ImageWidth);
-    for (int c = 0; c < n; ++c) {
-        if (!m_points[c].inRange)
+    for (int i = 0; i < m_count; ++i) {
+        const SurfacePoint& p = m_points[i];
+        if (!p.inRange)
             continue;
-        const int row = int(std::lround(m_points[c].row));
+        const int c = std::clamp(int(p.column), 0, ImageWidth - 1);
+        const int row = int(std::lround(p.row));
         for (int k = -2; k <= 2; ++k) {
             const int r = row + k;
             if (r < 0 || r >= ImageHeight)
                 continue;
             uint8_t& pixel = frame[r * ImageWidth + c];
-            pixel = std::max(pixel, uint8_t(m_brightness[c] * lineProfile[k + 2]));
+            pixel = std::max(pixel, uint8_t(m_brightness[i] * lineProfile[k + 2]));
         }
     }
     if (m_params.rawImageMode)

@@ -11,6 +11,10 @@ namespace VelaEmulator {
 // The scanner's camera: looks at the scene with the working parameters (laser level, exposure,
 // measurement window, brightness threshold, FPGA column gains) and writes what a scanner
 // sends: raw results, pixel lines and camera frames.
+// Whether the model's raw result carries this point exactly, so that the device library's
+// ConvertResultToPoints gives back the very same floats.
+bool carriesExactly(Model model, float x, float z);
+
 class Camera
 {
 public:
@@ -18,6 +22,8 @@ public:
 
     // One measurement at time t (seconds) over `count` rays (at most 1280).
     void measure(double t, const VelaProtocol::ParamBlock& params, const uint8_t* fpgaGains, int count);
+    // A recorded measurement instead: count X, Z pairs in mm (at most 1280), every one valid.
+    void measureRecorded(const float* xz, int count, const VelaProtocol::ParamBlock& params);
     // Brightest laser line pixel of the last measurement, 0..255.
     float peakBrightness() const { return m_peak; }
     int validCount() const;

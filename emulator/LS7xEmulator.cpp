@@ -2,6 +2,7 @@
 
 #include "Discovery.h"
 #include "PointSensor.h"
+#include "Recording.h"
 
 #include <cstring>
 
@@ -92,13 +93,31 @@ bool Emulator::start(std::string* error)
         setup.tcpDataPort = m_config.tcpDataPort;
         if (!m_config.stateDirectory.empty())
             setup.statePath = m_config.stateDirectory + "/" + modelName(spec.model) + "-" + std::to_string(serial) + ".state";
-        setup.resultRate = m_config.resultRate;
+        setup.resultRate = spec.replayRate > 0 ? spec.replayRate : m_config.resultRate;
+        if (!spec.replayPath.empty()) {
+            setup.recording = std::make_unique<Recording>();
+            std::string failure;
+            std::vector<std::string> warnings;
+            const bool playable = setup.recording->open(spec.replayPath, spec.model, spec.replayLoop, &failure, &warnings);
+            for (const std::string& warning : warnings) {
+                if (m_config.log)
+                    m_config.log("replay " + warning);
+            }
+            if (!playable) {
+                if (error)
+                    *error = "cannot replay " + failure;
+                m_scanners.clear();
+                m_pointSensors.clear();
+                m_index.clear();
+                return false;
+            }
+        }
         setup.repeatPoints = m_config.repeatPoints;
         setup.rebootMs = m_config.rebootMs;
         setup.firstCounter = m_config.firstCounter;
         setup.log = m_config.log;
         m_index.emplace_back(true, m_scanners.size());
-        m_scanners.push_back(std::make_unique<Scanner>(setup));
+        m_scanners.push_back(std::make_unique<Scanner>(std::move(setup)));
         scanners.push_back(m_scanners.back().get());
     }
 

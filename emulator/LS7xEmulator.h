@@ -26,8 +26,15 @@ class Discovery;
 class PointSensor;
 
 struct SensorSpec {
+    SensorSpec(Model model = Model::LS74, uint32_t serial = 0) : model(model), serial(serial) {}
+
     Model model = Model::LS74;
     uint32_t serial = 0;            // 0 = a default by model and position
+    // A scanner that plays this recording (dump, profile set or point-cloud file) instead of
+    // looking at its scene; see Recording.h.
+    std::string replayPath;
+    bool replayLoop = false;        // start again after the last profile
+    double replayRate = 0;          // results per second; 0 = as EmulatorConfig::resultRate
 };
 
 struct EmulatorConfig {
@@ -64,7 +71,7 @@ public:
     Emulator& operator=(const Emulator&) = delete;
 
     // Starts every sensor and the discovery responder. On failure nothing keeps running and
-    // error (if given) says why.
+    // error (if given) says why (for a recording that cannot be played: what and where).
     bool start(std::string* error = nullptr);
     void stop();
     bool isRunning() const { return m_running; }

@@ -39,6 +39,7 @@ Scanner::Scanner(ScannerSetup setup)
     std::memcpy(m_address, m_setup.address, 4);
     m_resultRate = m_setup.resultRate;
     m_state.setRepeatPoints(m_setup.repeatPoints);
+    m_state.setRecording(std::move(m_setup.recording));
 }
 
 Scanner::~Scanner()

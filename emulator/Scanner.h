@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EmulatorTypes.h"
+#include "Recording.h"
 #include "ScannerState.h"
 #include "VelaProtocol.h"
 #include "VelaSocket.h"
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -28,6 +30,7 @@ struct ScannerSetup {
     int rebootMs = 1000;
     uint16_t firstCounter = 0;
     LogFunction log;
+    std::unique_ptr<Recording> recording;   // null = the scene
 };
 
 // What the emulator tells about one of its sensors.

@@ -1,6 +1,7 @@
 #include "ScannerState.h"
 
 #include "Firmware.h"
+#include "Recording.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,6 +83,13 @@ ScannerState::ScannerState(Model model, uint32_t serial, Flash flash, LogFunctio
     std::memset(m_fpga, 128, sizeof m_fpga);
 }
 
+ScannerState::~ScannerState() = default;
+
+void ScannerState::setRecording(std::unique_ptr<Recording> recording)
+{
+    m_recording = std::move(recording);
+}
+
 void ScannerState::boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint16_t tcpDataPort,
                         uint16_t firstCounter)
 {
@@ -103,6 +111,8 @@ void ScannerState::boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint
     }
     m_params = m_flash.config;
     std::memcpy(m_fpga, m_flash.fpga, sizeof m_fpga);
+    if (m_recording)
+        m_recording->rewind();
     m_calibrationMode = false;
     m_resultCurrent = false;
     m_measCounter = m_packetCounter = firstCounter;
@@ -118,6 +128,8 @@ double ScannerState::seconds() const
 double ScannerState::samplingRate() const
 {
     if (m_params.externalResultSync || m_params.udpFrequency == 0 || m_params.udpFrequency > 250)
+        return 0;
+    if (m_recording && m_recording->ended())
         return 0;
     return m_params.udpFrequency;
 }
@@ -146,7 +158,10 @@ bool ScannerState::countMeasurement(bool triggered)
 
 void ScannerState::measure(int rays)
 {
-    m_camera.measure(seconds(), m_params, m_fpga, rays);
+    if (m_recording)
+        m_camera.measureRecorded(m_recording->points(), m_recording->count(), m_params);
+    else
+        m_camera.measure(seconds(), m_params, m_fpga, rays);
     if (!isLS74() || m_params.autoExposureMode != 1)
         return;
     // The sensor steers its exposure towards a bright but unsaturated line.
@@ -157,8 +172,10 @@ void ScannerState::measure(int rays)
 
 const uint8_t* ScannerState::nextResult(bool triggered)
 {
-    if (!countMeasurement(triggered)) {
-        // Faster than the camera: the last measurement goes out again in a new packet.
+    const uint16_t lastMeasCounter = m_measCounter;
+    if (!countMeasurement(triggered) || (m_recording && !nextRecorded(lastMeasCounter))) {
+        // Faster than the camera (or past the recording's end): the last measurement goes
+        // out again in a new packet.
         std::memcpy(m_result.data() + 2, &m_packetCounter, sizeof m_packetCounter);
         return m_result.data();
     }
@@ -177,6 +194,18 @@ const uint8_t* ScannerState::nextResult(bool triggered)
                            reinterpret_cast<LS74RawResult*>(m_result.data()));
     }
     return m_result.data();
+}
+
+bool ScannerState::nextRecorded(uint16_t lastMeasCounter)
+{
+    if (!m_recording->next()) {
+        // Ended: the last profile stays the measurement, under its counter.
+        m_measCounter = lastMeasCounter;
+        return !m_resultCurrent;
+    }
+    if (m_recording->counterStep() >= 0)
+        m_measCounter = uint16_t(lastMeasCounter + m_recording->counterStep());
+    return true;
 }
 
 Reply ScannerState::handle(uint16_t command, const uint8_t* payload, uint32_t size, bool refuseWrites, Action* action)

@@ -7,9 +7,12 @@
 #include "VelaProtocol.h"
 
 #include <chrono>
+#include <memory>
 #include <vector>
 
 namespace VelaEmulator {
+
+class Recording;
 
 // The answer to one control request; data points into the state's own buffers.
 struct Reply {
@@ -26,6 +29,7 @@ class ScannerState
 {
 public:
     ScannerState(Model model, uint32_t serial, Flash flash, LogFunction log);
+    ~ScannerState();
 
     // Starts the sensor as after power-on: flash loaded (or made from the factory defaults),
     // pending firmware installed, counters at firstCounter.
@@ -40,6 +44,9 @@ public:
     // Benchmarks: a new measurement keeps the last points and only advances the counters, so
     // that results can be paced faster than points can be computed.
     void setRepeatPoints(bool repeat) { m_repeatPoints = repeat; }
+    // Measurements come from this recording, one profile each, instead of the scene; the
+    // counter steps it shows are kept. Once it has ended, internal sampling sends nothing.
+    void setRecording(std::unique_ptr<Recording> recording);
     uint32_t resultSize() const { return m_description.rawSize; }
 
     // Results per second pushed over UDP: 0 when internal sampling is off.
@@ -64,6 +71,9 @@ private:
     // result; false when it took none, so that the last measurement is sent again.
     bool countMeasurement(bool triggered);
     void measure(int rays);
+    // The recording's next profile becomes the new measurement, with the counter step the
+    // recording shows; false when there is none and the last result is to be repeated.
+    bool nextRecorded(uint16_t lastMeasCounter);
 
     Model m_model;
     uint32_t m_serial;
@@ -76,6 +86,7 @@ private:
     bool m_calibrationMode = false;
 
     Camera m_camera;
+    std::unique_ptr<Recording> m_recording;
     std::chrono::steady_clock::time_point m_start;
     double m_lastMeasurement = 0;
     double m_pendingMeasurements = 0;

@@ -52,14 +52,16 @@ void Scene::sample(double t, int count, SurfacePoint* out)
         z = surface(x, layout, &reflectivity) + noise * m_random.normal();
         if (m_random.uniform() < SpikeShare)
             z += (m_random.uniform() < 0.5 ? -1 : 1) * m_rangeZ * (0.05 + 0.15 * m_random.uniform());
-        SurfacePoint& p = out[i];
-        p.x = float(x);
-        p.z = float(z);
-        p.column = float((u + 0.5) * 640);
-        p.row = float(z / m_rangeZ * 511);
-        p.reflectivity = reflectivity;
-        p.inRange = z >= 0 && z <= m_rangeZ;
+        out[i] = {float(x), float(z), float((u + 0.5) * 640), float(z / m_rangeZ * 511), reflectivity,
+                  z >= 0 && z <= m_rangeZ};
     }
+}
+
+SurfacePoint Scene::seenAt(float x, float z) const
+{
+    // The inverse of the ray geometry above: the fan is width(z) wide at depth z.
+    const double u = x / width(z);
+    return {x, z, float((u + 0.5) * 640), float(z / m_rangeZ * 511), 1.0f, z >= 0 && z <= m_rangeZ && std::fabs(u) <= 0.5};
 }
 
 } // namespace VelaEmulator

@@ -45,6 +45,8 @@ public:
 
     // Samples `count` rays spread evenly over the 640 camera columns at time t (seconds).
     void sample(double t, int count, SurfacePoint* out);
+    // Where the camera sees a surface point at x, z (mm), with full reflectivity.
+    SurfacePoint seenAt(float x, float z) const;
 
 private:
     struct Layout {

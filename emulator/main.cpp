@@ -29,7 +29,14 @@ Sensors:
   --ls74b N              LS74 scanners of hardware revision B (type code 75)
   --lp81 N               LP81 point sensors on pseudo-terminals
   --serials LIST         comma-separated serial numbers, in the order LS71s, LS74s, LS74Bs,
-                         LP81s; missing ones get defaults (710001.., 740001.., 750001.., 8101..)
+                         LP81s, recordings; missing ones get defaults (710001.., 740001.., 750001.., 8101..)
+
+Recordings:
+  --replay FILE          one more scanner that plays FILE (a dump, a profile set or a
+                         point-cloud file) instead of its scene; repeatable, one scanner each
+  --replay-model M       the model playing the recordings: ls71 or ls74 (ls74)
+  --replay-rate R        their results per second (default: the UDP frequency)
+  --loop                 start a recording again after its last profile
 
 Addresses and ports:
   --address A            address of the first scanner, the next get A+1, ... (127.0.0.11)
@@ -71,7 +78,7 @@ enum Option {
     OptLS71 = 1000, OptLS74, OptLS74B, OptLP81, OptSerials, OptAddress, OptSameAddress, OptControlPort,
     OptDataPort, OptHostPort, OptDiscovery, OptStateDir, OptRate, OptRebootMs, OptFirstCounter, OptQuiet, OptLoss,
     OptRefuseWrites, OptDropAfter, OptSilent, OptDelay, OptMakeFirmware, OptFwType, OptFwVersion,
-    OptFwPayload, OptHelp
+    OptFwPayload, OptReplay, OptReplayModel, OptReplayRate, OptLoop, OptHelp
 };
 
 const option options[] = {
@@ -88,7 +95,10 @@ const option options[] = {
     {"drop-after", required_argument, nullptr, OptDropAfter}, {"silent", no_argument, nullptr, OptSilent},
     {"delay", required_argument, nullptr, OptDelay}, {"make-firmware", required_argument, nullptr, OptMakeFirmware},
     {"fw-type", required_argument, nullptr, OptFwType}, {"fw-version", required_argument, nullptr, OptFwVersion},
-    {"fw-payload", required_argument, nullptr, OptFwPayload}, {"help", no_argument, nullptr, OptHelp},
+    {"fw-payload", required_argument, nullptr, OptFwPayload}, {"replay", required_argument, nullptr, OptReplay},
+    {"replay-model", required_argument, nullptr, OptReplayModel},
+    {"replay-rate", required_argument, nullptr, OptReplayRate}, {"loop", no_argument, nullptr, OptLoop},
+    {"help", no_argument, nullptr, OptHelp},
     {nullptr, 0, nullptr, 0}};
 
 bool toNumber(const char* text, long min, long max, long* out)
@@ -138,7 +148,7 @@ int writeFirmware(const std::string& path, long type, long version, const std::s
     return 0;
 }
 
-void printSensor(const SensorInfo& info)
+void printSensor(const SensorInfo& info, const std::string& replayPath)
 {
     std::ostringstream line;
     line << modelName(info.model) << " SN " << info.serial;
@@ -147,6 +157,8 @@ void printSensor(const SensorInfo& info)
     else
         line << " " << info.address << " control " << info.controlPort << " data " << info.dataPort
              << " results to 127.0.0.1:" << info.hostPort;
+    if (!replayPath.empty())
+        line << " replaying " << replayPath;
     std::cout << line.str() << std::endl;
 }
 
@@ -159,6 +171,8 @@ int main(int argc, char** argv)
     std::vector<uint32_t> serials;
     bool quiet = false;
     std::string firmwarePath, firmwarePayload;
+    std::vector<std::string> replays;
+    SensorSpec replay(Model::LS74);
     long firmwareType = 74, firmwareVersion = 1;
     long value;
 
@@ -243,6 +257,21 @@ int main(int argc, char** argv)
                 return fail("--fw-version takes a number");
             break;
         case OptFwPayload: firmwarePayload = optarg; break;
+        case OptReplay: replays.push_back(optarg); break;
+        case OptReplayModel:
+            if (std::string(optarg) == "ls71")
+                replay.model = Model::LS71;
+            else if (std::string(optarg) == "ls74")
+                replay.model = Model::LS74;
+            else
+                return fail("--replay-model takes ls71 or ls74");
+            break;
+        case OptReplayRate:
+            if (!toNumber(optarg, 1, 1000000, &value))
+                return fail("--replay-rate takes a number of results per second");
+            replay.replayRate = double(value);
+            break;
+        case OptLoop: replay.replayLoop = true; break;
         case OptHelp: std::cout << usage; return 0;
         default: return fail("unknown option");
         }
@@ -252,8 +281,8 @@ int main(int argc, char** argv)
     if (!firmwarePath.empty())
         return writeFirmware(firmwarePath, firmwareType, firmwareVersion, firmwarePayload);
 
-    // Without any count, one scanner of each model.
-    const bool anyCount = counts[0] >= 0 || counts[1] >= 0 || counts[2] > 0 || counts[3] > 0;
+    // Without any count or recording, one scanner of each model.
+    const bool anyCount = counts[0] >= 0 || counts[1] >= 0 || counts[2] > 0 || counts[3] > 0 || !replays.empty();
     const Model models[4] = {Model::LS71, Model::LS74, Model::LS74B, Model::LP81};
     size_t nextSerial = 0;
     for (int m = 0; m < 4; ++m) {
@@ -265,6 +294,13 @@ int main(int argc, char** argv)
             ++nextSerial;
             config.sensors.push_back(spec);
         }
+    }
+    for (const std::string& path : replays) {
+        SensorSpec spec = replay;
+        spec.replayPath = path;
+        spec.serial = nextSerial < serials.size() ? serials[nextSerial] : 0;
+        ++nextSerial;
+        config.sensors.push_back(spec);
     }
 
     std::mutex logMutex;
@@ -291,7 +327,7 @@ int main(int argc, char** argv)
     }
     std::cout << "discovery " << emulator.searchEndpoint() << std::endl;
     for (int i = 0; i < emulator.sensorCount(); ++i)
-        printSensor(emulator.sensor(i));
+        printSensor(emulator.sensor(i), config.sensors[size_t(i)].replayPath);
 
     int received = 0;
     sigwait(&stopSignals, &received);

@@ -3,6 +3,7 @@
 #include "VelaPoint.h"
 #include "VelaPointTraits.h"
 #include "VelaPolar.h"
+#include "VelaRecordReader.h"
 
 #include <QFile>
 #include <QList>
@@ -647,39 +648,22 @@ int VelaPointCloud<T>::readFromFile(QFile& f)
     clear();
     if constexpr (hasZ)
         zIndexValid = 0;
-    const auto fail = [&] {
-        f.seek(start);
-        return -1;
-    };
-    if (!readMarker(f, Traits::marker))
-        return fail();
-    uchar countBytes[4];
-    if (f.read(reinterpret_cast<char*>(countBytes), Traits::countBytes) != Traits::countBytes)
-        return fail();
-    const quint32 count = Traits::countBytes == 2 ? qFromLittleEndian<quint16>(countBytes)
-                                                  : qFromLittleEndian<quint32>(countBytes);
-    if (count > quint32(INT_MAX))
-        return fail();
-
-    // The count is untrusted: reserve no more than the rest of the file can hold.
-    constexpr int recordBytes = Traits::recordBytes;
-    if (!f.isSequential())
-        points.reserve(qsizetype(std::min<qint64>(count, (f.size() - f.pos()) / recordBytes)));
-    constexpr int chunkPoints = 512;
-    uchar buffer[chunkPoints * recordBytes];
-    for (quint32 done = 0; done < count;) {
-        const qint64 wanted = std::min<qint64>(chunkPoints, count - done) * recordBytes;
-        const qint64 got = std::max<qint64>(f.read(reinterpret_cast<char*>(buffer), wanted), 0);
-        for (qint64 offset = 0; offset + recordBytes <= got; offset += recordBytes) {
-            const T p = Traits::load(buffer + offset);
+    VelaRecordReader reader(f);
+    if (reader.nextRecord() && quint8(reader.header().kind) == Traits::marker
+        && reader.header().count <= quint32(INT_MAX)) {
+        const quint32 count = reader.header().count;
+        // The count is untrusted: reserve no more than the rest of the file can hold.
+        if (!f.isSequential())
+            points.reserve(qsizetype(std::min<qint64>(count, (f.size() - f.pos()) / Traits::recordBytes)));
+        const bool whole = velaReadRecordPoints<T>(reader, [this](const T& p) {
             points.append(p);
             updateRange(p);
-        }
-        if (got < wanted)
-            return fail(); // the complete points read so far stay
-        done += quint32(wanted / recordBytes);
+        });
+        if (whole)
+            return int(count);
     }
-    return int(count);
+    f.seek(start); // the complete points read so far stay
+    return -1;
 }
 
 template<class T>

@@ -1,10 +1,11 @@
 #include "VelaProfileZ.h"
 
 #include "VelaPointTraits.h"
+#include "VelaRecordReader.h"
 
 #include <QtEndian>
 
-#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace VelaMath {
@@ -60,6 +61,30 @@ VelaProfileZ& VelaProfileZ::operator=(const VelaProfile& p)
     return *this;
 }
 
+namespace {
+// A quiet NaN (0x7FC00000) with payload bit 16 set marks a counter in the low 16 bits.
+constexpr quint32 counterTagBits = 0x7FC10000u;
+constexpr quint32 counterTagMask = 0xFFFF0000u;
+}
+
+float VelaProfileZ::counterTag(quint16 measCounter)
+{
+    const quint32 bits = counterTagBits | measCounter;
+    float z;
+    std::memcpy(&z, &bits, sizeof z);
+    return z;
+}
+
+bool VelaProfileZ::taggedCounter(float z, quint16* measCounter)
+{
+    quint32 bits;
+    std::memcpy(&bits, &z, sizeof bits);
+    if ((bits & counterTagMask) != counterTagBits)
+        return false;
+    *measCounter = quint16(bits);
+    return true;
+}
+
 void VelaProfileZ::clear()
 {
     points.clear();
@@ -102,31 +127,15 @@ int VelaProfileZ::readFromFile(QFile& f)
 {
     const qint64 start = f.pos();
     points.clear();
-    const auto fail = [&] {
-        f.seek(start);
-        return -1;
-    };
-    uchar header[headerBytes];
-    if (f.read(reinterpret_cast<char*>(header), 1) != 1 || header[0] != recordMarker)
-        return fail();
-    if (f.read(reinterpret_cast<char*>(header + 1), headerBytes - 1) != headerBytes - 1)
-        return fail();
-    const int count = qFromLittleEndian<quint16>(header + 1);
-    z = qFromLittleEndian<float>(header + 3);
-
-    // The count is untrusted: never read (or allocate) past the end of the file.
-    const qint64 claimed = qint64(count) * XYTraits::recordBytes;
-    const qint64 wanted = f.isSequential() ? claimed : std::min(claimed, f.size() - f.pos());
-    thread_local std::vector<uchar> record;
-    record.resize(std::size_t(std::max<qint64>(wanted, 0)));
-    const qint64 got = std::max<qint64>(f.read(reinterpret_cast<char*>(record.data()), qint64(record.size())), 0);
-    const int complete = int(got / XYTraits::recordBytes);
-    points.reserve(complete);
-    for (int i = 0; i < complete; ++i)
-        points.append(XYTraits::load(record.data() + i * XYTraits::recordBytes));
-    if (got < claimed)
-        return fail();
-    return count;
+    VelaRecordReader reader(f);
+    if (reader.nextRecord() && reader.header().kind == VelaRecordKind::ProfileZ) {
+        z = reader.header().z;
+        // The list grows with the points that arrive, never by what the record claims.
+        if (velaReadRecordPoints<VelaPointXY>(reader, [this](const VelaPointXY& p) { points.append(p); }))
+            return int(reader.header().count);
+    }
+    f.seek(start);
+    return -1;
 }
 
 int VelaProfileZ::readFromFile(const QString& path)

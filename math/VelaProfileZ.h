@@ -32,6 +32,12 @@ public:
     VelaProfileZ& operator=(const VelaProfileZ& other);
     VelaProfileZ& operator=(const VelaProfile& p);
 
+    // A recorded profile has no position: its z is NaN. A dump keeps the sensor's measurement
+    // counter in the payload of that NaN, where every reader still sees "no position".
+    static float counterTag(quint16 measCounter);
+    // The counter a z carries; false for a position and for a NaN without a counter.
+    static bool taggedCounter(float z, quint16* measCounter);
+
     // Removes the points and forgets z; the range fields stay as they are.
     void clear();
 

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <cstring>
 
 using namespace ResultViewerTest;
 
@@ -29,6 +30,31 @@ int countRecords(const QString& path, QList<int>* pointCounts = nullptr)
         ++records;
     }
     return records;
+}
+
+QList<VelaMath::VelaProfileZ> readDump(const QString& path)
+{
+    QList<VelaMath::VelaProfileZ> profiles;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        while (profiles.emplaceBack().readFromFile(file) >= 0) {
+        }
+        profiles.removeLast();
+    }
+    return profiles;
+}
+
+bool sameRecord(const VelaMath::VelaProfileZ& a, const VelaMath::VelaProfileZ& b)
+{
+    return a.points.size() == b.points.size()
+        && std::memcmp(a.points.constData(), b.points.constData(), size_t(a.points.size()) * sizeof(a.points[0])) == 0;
+}
+
+quint16 counterOf(const VelaMath::VelaProfileZ& profile)
+{
+    quint16 counter = 0;
+    VelaMath::VelaProfileZ::taggedCounter(profile.z, &counter);
+    return counter;
 }
 
 // Answers file dialogs with a name and the filter at a position of the offered list.
@@ -63,6 +89,7 @@ private slots:
     void saveMeasure();
     void saveMeasureDeclined();
     void listenUDPRecordsFastStream();
+    void replayedRecordingRecordsTheSameProfiles();
 
 private:
     // Starts the acquisition of the connected entry as if it listened to UDP with "Dump to
@@ -271,6 +298,75 @@ void TestMainWindowRecording::listenUDPRecordsFastStream()
     QVERIFY(!widget<QCheckBox>(window, "checkDumpUDP")->isChecked());
     QVERIFY(statusText(window).endsWith("switched stream to TCP/IP mode"));
     QVERIFY(waitForCell(window, row, 4, "Connected"));
+}
+
+// Records at least `profiles` profiles of the emulator's only sensor with the window, as a user
+// does: search, "Listen UDP", "Dump to file", Start, Stop.
+static bool recordThroughWindow(const VelaEmulator::Emulator& emulator, FileAnswers& dialogs,
+                                const QString& path, int profiles)
+{
+    qputenv("VELA_DEVICE_SEARCH", QByteArray::fromStdString(emulator.searchEndpoint()));
+    MainWindow window;
+    window.show();
+    if (!searchAndWait(window))
+        return false;
+    const int row = rowOfSerial(window, emulator.sensor(0).serial);
+    window.onClickedDeviceTableCell(row, 1);
+    DeviceEntry& entry = *window.entryAt(row);
+    widget<QCheckBox>(window, "checkUDP")->setChecked(true);
+    dialogs.fileAnswer = path;
+    widget<QCheckBox>(window, "checkDumpUDP")->setChecked(true);
+    window.onClickedDrawProfilesButton();
+    const bool received = QTest::qWaitFor([&] { return entry.statistics.packetTotal >= profiles; }, 15000);
+    window.onClickedDrawProfilesButton();
+    return received && statusText(window) == QString("Written measure to %1").arg(path);
+}
+
+void TestMainWindowRecording::replayedRecordingRecordsTheSameProfiles()
+{
+    m_view.close();
+    CommandLine::setArguments(QStringList());
+    const QString original = m_dir.filePath("live.bin");
+    const QString again = m_dir.filePath("replayed.bin");
+    {
+        VelaEmulator::EmulatorConfig config = VelaEmulator::EmulatorConfig::forTests();
+        config.sensors = { { VelaEmulator::Model::LS74, Serial } };
+        config.resultRate = 200;
+        VelaEmulator::Emulator live(config);
+        std::string error;
+        QVERIFY2(live.start(&error), error.c_str());
+        QVERIFY(recordThroughWindow(live, *m_dialogs, original, 40));
+    }
+    const QList<VelaMath::VelaProfileZ> recorded = readDump(original);
+    QVERIFY(recorded.size() >= 40);
+
+    VelaEmulator::EmulatorConfig config = VelaEmulator::EmulatorConfig::forTests();
+    VelaEmulator::SensorSpec spec(VelaEmulator::Model::LS74, Serial);
+    spec.replayPath = original.toStdString();
+    spec.replayLoop = true;
+    spec.replayRate = 200;
+    config.sensors = { spec };
+    VelaEmulator::Emulator replay(config);
+    std::string error;
+    QVERIFY2(replay.start(&error), error.c_str());
+    QVERIFY(recordThroughWindow(replay, *m_dialogs, again, int(recorded.size()) * 3 / 2));
+    const QList<VelaMath::VelaProfileZ> replayed = readDump(again);
+
+    // The second recording runs through the first one, looped, profile for profile and with
+    // the same counter steps.
+    QVERIFY(replayed.size() > recorded.size());
+    const qsizetype n = recorded.size();
+    qsizetype at = 0;
+    while (at < n && !(sameRecord(recorded[at], replayed[0]) && sameRecord(recorded[(at + 1) % n], replayed[1])))
+        ++at;
+    QVERIFY2(at < n, "the replayed stream starts with no recorded profile");
+    for (qsizetype i = 1; i < replayed.size(); ++i) {
+        const qsizetype k = (at + i) % n;
+        QVERIFY2(sameRecord(recorded[k], replayed[i]), qPrintable(QString("profile %1").arg(i)));
+        if (k > 0)
+            QCOMPARE(quint16(counterOf(replayed[i]) - counterOf(replayed[i - 1])),
+                     quint16(counterOf(recorded[k]) - counterOf(recorded[k - 1])));
+    }
 }
 
 QTEST_MAIN(TestMainWindowRecording)

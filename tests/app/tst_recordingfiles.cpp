@@ -52,9 +52,9 @@ void TestRecordingFiles::dumpRecordsReadBack()
     QVERIFY(recorder.start(path));
     const float two[] = { 1.0f, 2.0f, 3.0f, 4.0f };
     const float one[] = { -5.5f, 6.25f };
-    QVERIFY(recorder.append(two, 2));
-    QVERIFY(recorder.append(nullptr, 0));
-    QVERIFY(recorder.append(one, 1));
+    QVERIFY(recorder.append(two, 2, 10));
+    QVERIFY(recorder.append(nullptr, 0, 11));
+    QVERIFY(recorder.append(one, 1, 65535));
     QCOMPARE(recorder.records(), qint64(3));
     QVERIFY(recorder.stop());
     QCOMPARE(QFileInfo(path).size(), qint64(23 + 7 + 15));
@@ -62,10 +62,15 @@ void TestRecordingFiles::dumpRecordsReadBack()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const int expectedCounts[] = { 2, 0, 1 };
-    for (int expected : expectedCounts) {
+    const quint16 expectedCounters[] = { 10, 11, 65535 };
+    for (int i = 0; i < 3; ++i) {
+        const int expected = expectedCounts[i];
         VelaMath::VelaProfileZ profile;
         QCOMPARE(profile.readFromFile(file), expected);
         QVERIFY(std::isnan(profile.z));
+        quint16 counter = 0;
+        QVERIFY(VelaMath::VelaProfileZ::taggedCounter(profile.z, &counter));
+        QCOMPARE(counter, expectedCounters[i]);
         if (expected == 1) {
             QCOMPARE(profile.points[0].x, -5.5f);
             QCOMPARE(profile.points[0].y, 6.25f);
@@ -82,7 +87,7 @@ void TestRecordingFiles::unopenableDumpIsReported()
     QVERIFY(recorder.failed());
     QVERIFY(!recorder.errorString().isEmpty());
     const float point[] = { 1.0f, 1.0f };
-    QVERIFY(!recorder.append(point, 1));
+    QVERIFY(!recorder.append(point, 1, 1));
     QVERIFY(!recorder.stop());
 }
 
@@ -93,9 +98,9 @@ void TestRecordingFiles::failedWriteStopsTheRecording()
     DumpRecorder recorder;
     QVERIFY(recorder.start("/dev/full"));
     const float point[] = { 1.0f, 1.0f };
-    QVERIFY(!recorder.append(point, 1));
+    QVERIFY(!recorder.append(point, 1, 1));
     QVERIFY(recorder.failed());
-    QVERIFY(!recorder.append(point, 1));
+    QVERIFY(!recorder.append(point, 1, 1));
     QCOMPARE(recorder.records(), qint64(0));
     QVERIFY(!recorder.stop());
 }
@@ -107,12 +112,12 @@ void TestRecordingFiles::restartTruncates()
     DumpRecorder recorder;
     const float point[] = { 1.0f, 1.0f };
     QVERIFY(recorder.start(path));
-    QVERIFY(recorder.append(point, 1));
-    QVERIFY(recorder.append(point, 1));
+    QVERIFY(recorder.append(point, 1, 1));
+    QVERIFY(recorder.append(point, 1, 1));
     QVERIFY(recorder.stop());
     QVERIFY(recorder.start(path));
     QCOMPARE(recorder.records(), qint64(0));
-    QVERIFY(recorder.append(point, 1));
+    QVERIFY(recorder.append(point, 1, 1));
     QVERIFY(recorder.stop());
     QCOMPARE(QFileInfo(path).size(), qint64(15));
 }
