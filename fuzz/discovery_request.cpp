@@ -29,7 +29,7 @@ const std::vector<std::unique_ptr<Scanner>>& scanners()
             setup.tcpDataPort = 0;
             setup.statePath = (scratchFolder() + QStringLiteral("/%1.state").arg(setup.serial)).toStdString();
             writeQuietFlash(setup.statePath, model);
-            made.push_back(std::make_unique<Scanner>(setup));
+            made.push_back(std::make_unique<Scanner>(std::move(setup)));
             if (!made.back()->start(nullptr))
                 std::abort();
         }
