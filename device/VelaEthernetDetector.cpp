@@ -2,13 +2,12 @@
 
 #include "VelaProtocol.h"
 #include "VelaSocket.h"
+#include "private/DatagramChecks.h"
 
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 
 namespace VelaDevice {
@@ -34,11 +33,6 @@ std::vector<sockaddr_in> searchEndpoints()
     return endpoints;
 }
 
-uint32_t serialOf(const _UDP_DEVINFOBLOCK_PC& block)
-{
-    return block.SerialNumber[0] | (block.SerialNumber[1] << 8) | (block.SerialNumber[2] << 16);
-}
-
 } // namespace
 
 VelaEthernetDetector::VelaEthernetDetector() = default;
@@ -60,16 +54,8 @@ int VelaEthernetDetector::Search(unsigned short deviceType, int rounds)
         while (VelaNet::waitReadable(fd.get(), deadline.remainingMs())) {
             DiscoveryAnswer answer;
             const ssize_t n = ::recv(fd.get(), &answer, sizeof answer, MSG_TRUNC);
-            if (n != ssize_t(sizeof answer) || answer.magic != DiscoveryAnswerMagic)
-                continue;   // not an answer of ours
-            if (deviceType != DeviceTypeAll && answer.block.DeviceType != deviceType)
-                continue;
-            const uint32_t serial = serialOf(answer.block);
-            const bool known = std::any_of(m_blocks.begin(), m_blocks.end(), [&](const _UDP_DEVINFOBLOCK_PC& b) {
-                return serialOf(b) == serial && b.DeviceType == answer.block.DeviceType;
-            });
-            if (!known)
-                m_blocks.push_back(answer.block);
+            if (n > 0)
+                takeDiscoveryAnswer(m_blocks, deviceType, &answer, size_t(n));
         }
     }
     return GetSize();

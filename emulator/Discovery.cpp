@@ -12,6 +12,17 @@ namespace VelaEmulator {
 
 using namespace VelaProtocol;
 
+std::optional<uint16_t> discoveryFilter(const void* datagram, size_t size)
+{
+    DiscoveryRequest request;
+    if (size != sizeof request)
+        return std::nullopt;
+    std::memcpy(&request, datagram, sizeof request);
+    if (request.magic != DiscoveryRequestMagic)
+        return std::nullopt;
+    return request.deviceType;
+}
+
 Discovery::Discovery(std::vector<Scanner*> scanners)
     : m_scanners(std::move(scanners))
 {
@@ -55,11 +66,12 @@ void Discovery::run()
         socklen_t fromLen = sizeof from;
         const ssize_t n = ::recvfrom(m_socket.get(), &request, sizeof request, MSG_TRUNC,
                                      reinterpret_cast<sockaddr*>(&from), &fromLen);
-        if (n != ssize_t(sizeof request) || request.magic != DiscoveryRequestMagic)
+        const std::optional<uint16_t> filter = n > 0 ? discoveryFilter(&request, size_t(n)) : std::nullopt;
+        if (!filter)
             continue;
         for (const Scanner* scanner : m_scanners) {
             DiscoveryAnswer answer;
-            if (scanner->discoveryAnswer(request.deviceType, &answer))
+            if (scanner->discoveryAnswer(*filter, &answer))
                 ::sendto(m_socket.get(), &answer, sizeof answer, 0, reinterpret_cast<const sockaddr*>(&from), fromLen);
         }
     }

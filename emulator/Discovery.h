@@ -5,10 +5,15 @@
 #include "Worker.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace VelaEmulator {
+
+// The type filter a discovery request asks for, or nothing when the datagram is not one.
+// `size` is the length the datagram had, which exceeds the buffer of a truncated receive.
+std::optional<uint16_t> discoveryFilter(const void* datagram, size_t size);
 
 // Answers discovery requests on one UDP endpoint for every scanner of the emulator.
 class Discovery

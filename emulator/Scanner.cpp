@@ -1,5 +1,7 @@
 #include "Scanner.h"
 
+#include "ControlFraming.h"
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
@@ -291,21 +293,16 @@ bool Scanner::readClient(Client& client, const Faults& faults, Action* action)
     if (n > 0)
         client.input.insert(client.input.end(), chunk, chunk + n);
 
-    size_t consumed = 0;
     bool keep = true;
-    while (keep && *action == Action::None && client.input.size() - consumed >= sizeof(FrameHeader)) {
-        FrameHeader header;
-        std::memcpy(&header, client.input.data() + consumed, sizeof header);
-        if (header.magic != FrameMagic || header.length > MaxPayload)
-            return false;   // not our protocol: hang up
-        if (client.input.size() - consumed < sizeof header + header.length)
-            break;
-        const uint8_t* payload = client.input.data() + consumed + sizeof header;
-        consumed += sizeof header + header.length;
+    const long consumed = takeRequests(client.input.data(), client.input.size(),
+                                       [&](const FrameHeader& header, const uint8_t* payload) {
         if (!faults.silent)
             keep = serveRequest(client, header, payload, faults, action);
-    }
-    client.input.erase(client.input.begin(), client.input.begin() + long(consumed));
+        return keep && *action == Action::None;
+    });
+    if (consumed < 0)
+        return false;   // not our protocol: hang up
+    client.input.erase(client.input.begin(), client.input.begin() + consumed);
     return keep;
 }
 

@@ -1,5 +1,7 @@
 #include "LS7xConnection.h"
 
+#include "DatagramChecks.h"
+
 #include <arpa/inet.h>
 #include <sys/socket.h>
 
@@ -145,16 +147,6 @@ void LS7xConnection::udpClose()
     m_udp.reset();
 }
 
-bool LS7xConnection::isOurs(const ResultHeader& header, const sockaddr_in& from) const
-{
-    uint32_t serial = 0;
-    std::memcpy(&serial, block.SerialNumber, 3);
-    uint32_t ip = 0;
-    std::memcpy(&ip, block.IPAddress, 4);
-    return (serial == 0 || header.serialNumber == serial)
-        && (ip == 0 || from.sin_addr.s_addr == ip);
-}
-
 bool LS7xConnection::udpReceive(uint16_t kind, void* out, uint32_t size)
 {
     std::lock_guard<std::mutex> lock(m_udpMutex);
@@ -173,17 +165,12 @@ bool LS7xConnection::udpReceive(uint16_t kind, void* out, uint32_t size)
                 continue;
             return false;
         }
-        ResultHeader header{};
-        if (size_t(n) < sizeof header)
+        const DatagramVerdict verdict = judgeResultDatagram(m_datagram.data(), size_t(n), from, block, kind, size);
+        if (verdict == DatagramVerdict::Fail)
             return false;
-        std::memcpy(&header, m_datagram.data(), sizeof header);
-        if (header.magic != ResultMagic || size_t(n) != sizeof header + header.length)
-            return false;
-        if (!isOurs(header, from) || header.kind != kind)
-            continue;   // another sensor's or another kind of result: not a failure of ours
-        if (header.length != size)
-            return false;
-        std::memcpy(out, m_datagram.data() + sizeof header, size);
+        if (verdict == DatagramVerdict::PassOver)
+            continue;
+        std::memcpy(out, m_datagram.data() + sizeof(ResultHeader), size);
         return true;
     }
 }

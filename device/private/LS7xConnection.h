@@ -66,7 +66,6 @@ private:
     bool ensureControl(const VelaNet::Deadline& deadline);
     bool transfer(uint16_t command, const void* request, uint32_t requestSize,
                   void* answer, uint32_t answerSize, const VelaNet::Deadline& deadline);
-    bool isOurs(const VelaProtocol::ResultHeader& header, const sockaddr_in& from) const;
 
     mutable std::mutex m_paramMutex;
     ParamBlock m_params{};
