@@ -96,8 +96,8 @@ private:
                       const Faults& faults, Action* action);
     bool readDataClient(DataClient& client, bool silent);
     void flushDataClient(DataClient& client);
-    // Pushes the results that are due; gives the milliseconds until the next one.
-    int pushResults(const Faults& faults);
+    // Pushes the results that are due; gives the time the next one is due.
+    Clock::time_point pushResults(const Faults& faults);
     void pushOne(const Faults& faults, bool triggered);
     // Counts a result served on a control connection towards the drop fault.
     void countServedResult();
