@@ -200,10 +200,17 @@ void Scanner::run()
             if (!m_poweredOff && Clock::now() >= m_backOnline) {
                 m_state.boot(m_setup.address, m_setup.hostPort, m_setup.tcpDataPort, m_setup.firstCounter);
                 std::string error;
-                if (bringUp(&error))
+                if (bringUp(&error)) {
                     log("back online at " + VelaNet::formatIPv4(m_address));
-                else
-                    log("stays offline: " + error);
+                    m_restartFailing = false;
+                } else {
+                    // Tried again after another reboot time; the reason does not change, so
+                    // it is told once.
+                    if (!m_restartFailing)
+                        log("stays offline: " + error + "; trying again every " + std::to_string(m_setup.rebootMs) + " ms");
+                    m_restartFailing = true;
+                    m_backOnline = Clock::now() + std::chrono::milliseconds(m_setup.rebootMs);
+                }
                 continue;
             }
             if (!m_poweredOff)

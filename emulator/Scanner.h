@@ -119,6 +119,7 @@ private:
     bool m_online = false;
     bool m_poweredOff = false;
     Clock::time_point m_backOnline;
+    bool m_restartFailing = false;
     std::atomic<double> m_resultRate;
     double m_pushRate = 0;
     Clock::time_point m_pushStart;
