@@ -22,6 +22,13 @@ constexpr int AnswerTimeoutMs = 2000;
 constexpr int ReadChunk = 65536;
 constexpr int MaxBurst = 64;
 
+timespec timeUntil(std::chrono::steady_clock::time_point at)
+{
+    const auto left = std::max(std::chrono::steady_clock::duration::zero(), at - std::chrono::steady_clock::now());
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+    return timespec{time_t(ns / 1000000000), long(ns % 1000000000)};
+}
+
 uint32_t addressWord(const uint8_t a[4])
 {
     uint32_t w;
@@ -188,21 +195,28 @@ void Scanner::run()
     std::vector<pollfd> fds;
     while (!m_worker.stopping()) {
         Faults faults = this->faults();
-        int timeoutMs = IdlePollMs;
+        Clock::time_point wakeAt = Clock::now() + std::chrono::milliseconds(IdlePollMs);
         if (!m_online) {
             if (!m_poweredOff && Clock::now() >= m_backOnline) {
                 m_state.boot(m_setup.address, m_setup.hostPort, m_setup.tcpDataPort, m_setup.firstCounter);
                 std::string error;
-                if (bringUp(&error))
+                if (bringUp(&error)) {
                     log("back online at " + VelaNet::formatIPv4(m_address));
-                else
-                    log("stays offline: " + error);
+                    m_restartFailing = false;
+                } else {
+                    // Tried again after another reboot time; the reason does not change, so
+                    // it is told once.
+                    if (!m_restartFailing)
+                        log("stays offline: " + error + "; trying again every " + std::to_string(m_setup.rebootMs) + " ms");
+                    m_restartFailing = true;
+                    m_backOnline = Clock::now() + std::chrono::milliseconds(m_setup.rebootMs);
+                }
                 continue;
             }
             if (!m_poweredOff)
-                timeoutMs = int(std::chrono::duration_cast<std::chrono::milliseconds>(m_backOnline - Clock::now()).count()) + 1;
+                wakeAt = m_backOnline;
         } else if (!faults.silent) {
-            timeoutMs = std::min(timeoutMs, pushResults(faults));
+            wakeAt = std::min(wakeAt, pushResults(faults));
         }
 
         fds.clear();
@@ -215,7 +229,9 @@ void Scanner::run()
             for (const DataClient& c : m_dataClients)
                 fds.push_back({c.fd.get(), short(c.pending.empty() ? POLLIN : POLLIN | POLLOUT), 0});
         }
-        if (::poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR)
+        // To the nanosecond: a result due in 0.4 ms is waited for, not polled for.
+        const timespec timeout = timeUntil(wakeAt);
+        if (::ppoll(fds.data(), fds.size(), &timeout, nullptr) < 0 && errno != EINTR)
             break;
         if (fds[0].revents)
             m_worker.clearWake();
@@ -382,7 +398,7 @@ void Scanner::setResultRate(double rate)
     m_worker.wake();
 }
 
-int Scanner::pushResults(const Faults& faults)
+Scanner::Clock::time_point Scanner::pushResults(const Faults& faults)
 {
     const double samplingRate = m_state.samplingRate();
     const double rate = samplingRate <= 0 ? 0 : (m_resultRate != 0 ? m_resultRate.load() : samplingRate);
@@ -393,11 +409,11 @@ int Scanner::pushResults(const Faults& faults)
         m_pushed = 0;
     }
     if (rate == 0)
-        return IdlePollMs;
+        return now + std::chrono::milliseconds(IdlePollMs);
     if (rate < 0) {
         for (int i = 0; i < MaxBurst; ++i)
-            pushOne(faults, false);
-        return 0;
+            pushOne(faults, std::nullopt);
+        return now;
     }
     const double elapsed = std::chrono::duration<double>(now - m_pushStart).count();
     uint64_t due = uint64_t(elapsed * rate) + 1;
@@ -407,16 +423,21 @@ int Scanner::pushResults(const Faults& faults)
         m_pushed = 0;
         due = 1;
     }
-    // Internal sampling triggers one measurement per result.
+    // Internal sampling triggers one measurement per result, when the result is due.
     for (int i = 0; m_pushed < due && i < MaxBurst; ++i, ++m_pushed)
-        pushOne(faults, true);
-    const double nextAt = double(m_pushed) / rate;
-    return std::max(0, int((nextAt - elapsed) * 1000));
+        pushOne(faults, pushDue(m_pushed, rate));
+    return pushDue(m_pushed, rate);
 }
 
-void Scanner::pushOne(const Faults& faults, bool triggered)
+// Rounded up, so that a wake-up at that time finds the result due rather than a hair early.
+Scanner::Clock::time_point Scanner::pushDue(uint64_t index, double rate) const
 {
-    const uint8_t* result = m_state.nextResult(triggered);
+    return m_pushStart + std::chrono::ceil<Clock::duration>(std::chrono::duration<double>(double(index) / rate));
+}
+
+void Scanner::pushOne(const Faults& faults, std::optional<Clock::time_point> triggeredAt)
+{
+    const uint8_t* result = m_state.nextResult(triggeredAt);
     const ResultHeader header{ResultMagic, typeCode(m_setup.model), ResultProfile, m_setup.serial, m_state.resultSize()};
 
     if (faults.udpLossShare <= 0 || m_random.uniform() >= faults.udpLossShare) {

@@ -87,6 +87,7 @@ void LP81Streamer::loop()
         } else {
             ++m_errorCounter;
             emit readError(m_id);
+            timedWait(FailureWaitMs, m_stopRequest);
         }
     }
     cleanup();

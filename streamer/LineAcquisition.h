@@ -237,13 +237,18 @@ void LineAcquisition<Streamer>::loopTCP()
         const int period = frequency > 0 ? int(1000.0 / frequency) : 0;
         bool pace = false;
         if constexpr (Streamer::ServesPixelsAndSpeedTest) {
+            // Neither failure is a read error; the rest after it keeps the loop off the core.
             if (s.m_speedTest) {
                 if (device.SpeedTest())
                     emit s.receivedSpeedTestResponse(s.m_id);
+                else
+                    wait(FailureWaitMs);
                 continue;
             }
             if (s.m_pixelsMode) {
-                if (pixelsStep(device, &pckCounter) && period > 1)
+                if (!pixelsStep(device, &pckCounter))
+                    wait(FailureWaitMs);
+                else if (period > 1)
                     wait(period);
                 continue;
             }

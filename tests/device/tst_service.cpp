@@ -17,6 +17,7 @@ private slots:
     void rebootTakesTheSensorOfflineForAMoment();
     void newAddressCountsAfterFlushAndReboot();
     void powerOffLastsUntilRestart();
+    void rebootOntoATakenPortRetriesQuietly();
     void firmwareUpgrade_data();
     void firmwareUpgrade();
     void speedTestAndDataHandOver();
@@ -114,6 +115,50 @@ void tst_Service::powerOffLastsUntilRestart()
     QCOMPARE(device.ReadParams(), 0);
     QVERIFY(emulator->start());
     QVERIFY(emulator->sensor(0).online);
+}
+
+// The control port is taken while the sensor reboots: it stays offline, says so once, tries
+// again after each reboot time and comes back once the port is free.
+void tst_Service::rebootOntoATakenPortRetriesQuietly()
+{
+    const uint8_t loopback[4] = {127, 0, 0, 1};
+    VelaNet::Fd probe = VelaNet::listenTcp(VelaNet::makeAddress(loopback, 0));
+    const uint16_t port = VelaNet::localPort(probe.get());
+    probe.reset();
+    std::atomic<int> offlineLines{0};
+    std::atomic<int> onlineLines{0};
+    EmulatorConfig config = EmulatorConfig::forTests();
+    config.sensors = {{Model::LS74, 0}};
+    config.controlPort = port;   // fixed, so that the sensor cannot move to another port
+    config.rebootMs = 50;
+    config.log = [&](const std::string& line) {
+        if (line.find("stays offline") != std::string::npos)
+            ++offlineLines;
+        if (line.find("back online") != std::string::npos)
+            ++onlineLines;
+    };
+    Emulator emulator(config);
+    QVERIFY(emulator.start());
+    const auto block = blockOf(emulator, 0);
+    LS74Device device(&block);
+    QCOMPARE(device.Reboot(), 1);
+    VelaNet::Fd squatter;
+    for (int i = 0; i < 50 && !squatter.valid(); ++i) {
+        squatter = VelaNet::listenTcp(VelaNet::makeAddress(loopback, port));
+        if (!squatter.valid())
+            QTest::qSleep(1);
+    }
+    QVERIFY(squatter.valid());
+    QTRY_VERIFY_WITH_TIMEOUT(offlineLines > 0, 2000);
+    QTest::qSleep(500);   // about ten more attempts
+    QCOMPARE(offlineLines.load(), 1);
+    QVERIFY(!emulator.sensor(0).online);
+    QCOMPARE(onlineLines.load(), 0);
+
+    squatter.reset();
+    QVERIFY(waitOnline(emulator, 0, 2000));
+    QCOMPARE(onlineLines.load(), 1);
+    QCOMPARE(device.ReadParams(), 1);
 }
 
 void tst_Service::firmwareUpgrade_data()

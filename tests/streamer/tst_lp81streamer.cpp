@@ -92,6 +92,7 @@ private slots:
     void readingsBecomeDistances();
     void frequencyPacesTheReadings();
     void failedReadsAreCountedAndReported();
+    void vanishedTerminalIsReportedAtABoundedRate();
     void pausedLoopReadsNothingAndRestsItsCore();
 };
 
@@ -207,6 +208,22 @@ void tst_LP81Streamer::failedReadsAreCountedAndReported()
     const int before = int(rig.recorder.values.size());
     QTRY_VERIFY_WITH_TIMEOUT(rig.recorder.values.size() > before + 2, 5000);
     QCOMPARE(rig.streamer.errorCounter(), 0);
+}
+
+// The pseudo-terminal goes away: every read fails at once, and each failure is still reported,
+// but after a rest rather than back to back.
+void tst_LP81Streamer::vanishedTerminalIsReportedAtABoundedRate()
+{
+    Rig rig;
+    rig.streamer.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.recorder.values.isEmpty(), 5000);
+    rig.emulator->stop();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.recorder.readErrors > 0, 5000);
+    const int first = rig.recorder.readErrors;
+    QTest::qWait(500);
+    const int errors = rig.recorder.readErrors - first;
+    QVERIFY2(errors >= 1 && errors <= 50, qPrintable(QString::number(errors)));
+    QVERIFY(rig.streamer.errorCounter() >= rig.recorder.readErrors);
 }
 
 void tst_LP81Streamer::pausedLoopReadsNothingAndRestsItsCore()

@@ -3,6 +3,10 @@
 
 #include "StreamerTestSupport.h"
 
+#include "VelaProtocol.h"
+
+#include <atomic>
+
 using namespace StreamerTest;
 using VelaStreamer::LS74Streamer;
 using VelaStreamer::VelaStreamerMode;
@@ -43,7 +47,8 @@ private slots:
     void speedTestAnswersOnly();
     void pixelLinesTravelInProfileRecords_data();
     void pixelLinesTravelInProfileRecords();
-    void pixelsRefusedEmitNothing();
+    void failingRequestsAreRetriedAtABoundedRate_data();
+    void failingRequestsAreRetriedAtABoundedRate();
     void tcpDataHandOver_data();
     void tcpDataHandOver();
 };
@@ -115,13 +120,35 @@ void tst_LS74Streamer::pixelLinesTravelInProfileRecords()
     }
 }
 
-void tst_LS74Streamer::pixelsRefusedEmitNothing()
+// Refused pixel lines and speed tests fail at once; the loop rests after each, reports
+// nothing (neither is a read error) and goes on when the sensor serves again.
+void tst_LS74Streamer::failingRequestsAreRetriedAtABoundedRate_data()
 {
-    Rig rig(startEmulator({{Model::LS74}}));
-    rig.streamer.setPixelsMode(true);   // the sensor is not in calibration mode
+    QTest::addColumn<bool>("speedTest");
+    QTest::newRow("pixels outside calibration mode") << false;
+    QTest::newRow("speed test on a sensor without one") << true;
+}
+
+void tst_LS74Streamer::failingRequestsAreRetriedAtABoundedRate()
+{
+    QFETCH(bool, speedTest);
+    const uint16_t command = speedTest ? VelaProtocol::CmdSpeedTest : VelaProtocol::CmdGetPixels;
+    // An LS71 answers no speed test; an LS74 outside calibration mode no pixel line.
+    Rig rig(startEmulator({{speedTest ? Model::LS71 : Model::LS74}}));
+    std::atomic<int> requests{0};
+    rig.emulator->setRequestObserver(0, [&requests, command](uint16_t seen) {
+        if (seen == command)
+            ++requests;
+    });
+    rig.streamer.speedTestMode(speedTest);
+    rig.streamer.setPixelsMode(!speedTest);
     rig.streamer.start();
-    QTRY_COMPARE_WITH_TIMEOUT(rig.recorder.count("connected"), 1, 5000);
-    QTest::qWait(300);
+    QTRY_VERIFY_WITH_TIMEOUT(requests > 0, 5000);
+    const int first = requests;
+    QTest::qWait(500);
+    // A loop that retried at once would have sent thousands.
+    QVERIFY2(requests - first <= 50, qPrintable(QString::number(requests - first)));
+    rig.emulator->setRequestObserver(0, nullptr);
     QCOMPARE(rig.recorder.events, QStringList{"connected"});
     QCOMPARE(rig.streamer.errorCounter(), 0);
 }
