@@ -1,3 +1,6 @@
+# The thread sanitizer's options of every test program.
+set(VELA_TSAN_OPTIONS "suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp")
+
 # vela_add_qtest(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
 # One QtTest executable per topic, registered with CTest and run offscreen.
 function(vela_add_qtest name)
@@ -7,7 +10,7 @@ function(vela_add_qtest name)
   add_test(NAME ${name} COMMAND ${name})
   set(environment "QT_QPA_PLATFORM=offscreen")
   if(VELA_SANITIZE_THREAD)
-    list(APPEND environment "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp")
+    list(APPEND environment "TSAN_OPTIONS=${VELA_TSAN_OPTIONS}")
   endif()
   # Sanitized builds run several times slower: every device exchange gets three seconds.
   if(VELA_SANITIZE_THREAD OR VELA_SANITIZE_ADDRESS)
