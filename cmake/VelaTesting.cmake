@@ -1,7 +1,14 @@
 # The thread sanitizer's options of every test program, and of the application suites, whose
 # own hand-overs between threads only Qt's locks order (cmake/tsan-app.supp).
 set(VELA_TSAN_OPTIONS "suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp")
-set(VELA_TSAN_APP_OPTIONS "suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan-app.supp")
+if(VELA_SANITIZE_THREAD)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/cmake/tsan.supp ${PROJECT_SOURCE_DIR}/cmake/tsan-app.supp)
+  file(READ ${PROJECT_SOURCE_DIR}/cmake/tsan.supp tsan_common)
+  file(READ ${PROJECT_SOURCE_DIR}/cmake/tsan-app.supp tsan_app)
+  file(WRITE ${PROJECT_BINARY_DIR}/tsan-app.supp "${tsan_common}${tsan_app}")
+endif()
+set(VELA_TSAN_APP_OPTIONS "suppressions=${PROJECT_BINARY_DIR}/tsan-app.supp")
 
 # vela_add_qtest(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [APP])
 # APP: the application's suppressions under the thread sanitizer.
