@@ -45,6 +45,9 @@ bool LP81Streamer::isRunningLoop() const { return m_runningLoop; }
 
 void LP81Streamer::run()
 {
+    // Before anything else, the last run's final store: whoever started this run may have
+    // waited for that one through QThread alone, an order the thread sanitizer cannot see.
+    m_runningLoop.load(std::memory_order_acquire);
     m_stopRequest = false;
     // Without a device there is nothing to open either: refused like a missing port.
     if (m_portName.isEmpty() || m_baudRate == 0 || m_deviceAddress == 0 || !m_device.load()) {

@@ -99,6 +99,9 @@ private:
 template <class Streamer>
 void LineAcquisition<Streamer>::run()
 {
+    // Before anything else, the last run's final store: whoever started this run may have
+    // waited for that one through QThread alone, an order the thread sanitizer cannot see.
+    s.m_runningLoop.load(std::memory_order_acquire);
     if (prepare()) {
         s.m_runningLoop = true;
         s.enterLoop();

@@ -267,10 +267,11 @@ void TestMainWindowConnection::closeWhileStreamingStopsStreamer()
     MainWindow window;
     const int row = searchAndSelect(window, LS71Serial);
     QVERIFY(connectRow(window, row));
-    QPointer<QThread> streamer = streamerOf(*window.entryAt(row));
-    // The library's use count as the streamer's thread ends: still held by the window.
+    QPointer<VelaStreamer::LS71Streamer> streamer = window.entryAt(row)->ls71Streamer();
+    // The library's use count as the streamer's run ends (in its thread, before the run's last
+    // store, which the streamer's destruction waits for): still held by the window.
     std::atomic<int> usersAtFinish { -1 };
-    QObject::connect(streamer, &QThread::finished, streamer,
+    QObject::connect(streamer, &VelaStreamer::LS71Streamer::complete, streamer,
                      [&usersAtFinish] { usersAtFinish = VelaDevice::libraryUsers(); }, Qt::DirectConnection);
     const int usersBeforeClose = VelaDevice::libraryUsers();
     widget<QPushButton>(window, "buttonDrawProfiles")->click();
