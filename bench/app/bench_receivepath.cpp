@@ -166,6 +166,9 @@ Measured bareUdp(const SensorInfo& sensor)
     VelaNet::Fd socket = VelaNet::bindUdp(VelaNet::makeAddress(loopback, sensor.hostPort));
     if (!socket.valid())
         return {};
+    // The receive buffer the device library asks for.
+    const int buffer = 8 << 20;
+    ::setsockopt(socket.get(), SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
     std::vector<uint8_t> datagram(sizeof(VelaProtocol::ResultHeader) + sizeof(VelaProtocol::LS74RawResult));
     PacketTally tally;
     QElapsedTimer clock;

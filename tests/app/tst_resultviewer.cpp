@@ -83,9 +83,10 @@ void TestResultViewer::counting()
     const ProfileRecord record = ProfileRecord::flat(30);
     for (int counter : counters)
         m_view.receive(record, quint16(counter));
-    QCOMPARE(m_view.label("msrCounterLabel"), QString::number(measurements));
-    QCOMPARE(m_view.label("pckCounterLabel"), QString::number(packets));
     QCOMPARE(m_view.entry().statistics.measTotal, measurements);
+    // The labels may show a burst's totals a little later, but they end on the last ones.
+    QTRY_COMPARE(m_view.label("msrCounterLabel"), QString::number(measurements));
+    QTRY_COMPARE(m_view.label("pckCounterLabel"), QString::number(packets));
 }
 
 void TestResultViewer::otherTabsCountWithoutShowing_data()
@@ -180,7 +181,7 @@ void TestResultViewer::drawingAtMostEvery40ms()
     clock.set(100040);
     m_view.receive(ProfileRecord::flat(31), 2);
     QCOMPARE(m_view.drawnPoints("p1"), 30);
-    QCOMPARE(m_view.label("pckCounterLabel"), QString("2"));
+    QTRY_COMPARE(m_view.label("pckCounterLabel"), QString("2"));
 
     clock.set(100041);
     m_view.receive(ProfileRecord::flat(32), 3);
