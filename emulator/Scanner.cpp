@@ -412,7 +412,7 @@ Scanner::Clock::time_point Scanner::pushResults(const Faults& faults)
         return now + std::chrono::milliseconds(IdlePollMs);
     if (rate < 0) {
         for (int i = 0; i < MaxBurst; ++i)
-            pushOne(faults, false);
+            pushOne(faults, std::nullopt);
         return now;
     }
     const double elapsed = std::chrono::duration<double>(now - m_pushStart).count();
@@ -423,16 +423,21 @@ Scanner::Clock::time_point Scanner::pushResults(const Faults& faults)
         m_pushed = 0;
         due = 1;
     }
-    // Internal sampling triggers one measurement per result.
+    // Internal sampling triggers one measurement per result, when the result is due.
     for (int i = 0; m_pushed < due && i < MaxBurst; ++i, ++m_pushed)
-        pushOne(faults, true);
-    // Rounded up, so that the wake-up finds the result due rather than a hair early.
-    return m_pushStart + std::chrono::ceil<Clock::duration>(std::chrono::duration<double>(double(m_pushed) / rate));
+        pushOne(faults, pushDue(m_pushed, rate));
+    return pushDue(m_pushed, rate);
 }
 
-void Scanner::pushOne(const Faults& faults, bool triggered)
+// Rounded up, so that a wake-up at that time finds the result due rather than a hair early.
+Scanner::Clock::time_point Scanner::pushDue(uint64_t index, double rate) const
 {
-    const uint8_t* result = m_state.nextResult(triggered);
+    return m_pushStart + std::chrono::ceil<Clock::duration>(std::chrono::duration<double>(double(index) / rate));
+}
+
+void Scanner::pushOne(const Faults& faults, std::optional<Clock::time_point> triggeredAt)
+{
+    const uint8_t* result = m_state.nextResult(triggeredAt);
     const ResultHeader header{ResultMagic, typeCode(m_setup.model), ResultProfile, m_setup.serial, m_state.resultSize()};
 
     if (faults.udpLossShare <= 0 || m_random.uniform() >= faults.udpLossShare) {

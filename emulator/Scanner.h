@@ -12,6 +12,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,7 +99,10 @@ private:
     void flushDataClient(DataClient& client);
     // Pushes the results that are due; gives the time the next one is due.
     Clock::time_point pushResults(const Faults& faults);
-    void pushOne(const Faults& faults, bool triggered);
+    // When result number index of the current pacing is due.
+    Clock::time_point pushDue(uint64_t index, double rate) const;
+    // triggeredAt: when internal sampling triggered the result's measurement; none flat out.
+    void pushOne(const Faults& faults, std::optional<Clock::time_point> triggeredAt);
     // Counts a result served on a control connection towards the drop fault.
     void countServedResult();
     // True once when the drop fault is due: the connection goes without an answer.

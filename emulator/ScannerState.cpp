@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 namespace VelaEmulator {
 
@@ -118,6 +119,7 @@ void ScannerState::boot(const uint8_t factoryAddress[4], uint16_t hostPort, uint
     m_measCounter = m_packetCounter = firstCounter;
     m_pendingMeasurements = 0;
     m_lastMeasurement = seconds();
+    m_exposureEnds = 0;
 }
 
 double ScannerState::seconds() const
@@ -134,24 +136,35 @@ double ScannerState::samplingRate() const
     return m_params.udpFrequency;
 }
 
-bool ScannerState::countMeasurement(bool triggered)
+bool ScannerState::countMeasurement(Demand demand, double when)
 {
     ++m_packetCounter;
-    const double now = seconds();
+    // A pushed result that goes out late was triggered when it was due.
+    double now = std::max(when, m_lastMeasurement);
     double taken = 1;   // under external measurement synchronisation every request triggers one
     if (!m_params.externalMeasurementSync) {
         const double rate = std::min(MaxMeasurementRate, 1e6 / (m_params.exposureTime + 100.0));
         m_pendingMeasurements += (now - m_lastMeasurement) * rate;
         // Never more than 4000 at once, so that the step stays unambiguous for a 16-bit reader.
         taken = std::min(std::floor(m_pendingMeasurements), 4000.0);
-        if (taken < 1 && m_resultCurrent && !triggered) {
-            m_lastMeasurement = now;
-            return false;
-        }
-        taken = std::max(taken, 1.0);
-        m_pendingMeasurements = std::max(0.0, m_pendingMeasurements - taken);
     }
+    // A frame, and the first result under new parameters, must be a new measurement.
+    const bool repeatable = demand != Demand::Frame && m_resultCurrent;
+    const bool exposing = now < m_exposureEnds;
+    if (repeatable && (exposing || (taken < 1 && demand == Demand::Taken))) {
+        m_lastMeasurement = now;
+        return false;
+    }
+    if (exposing) {
+        std::this_thread::sleep_until(m_start + std::chrono::ceil<std::chrono::steady_clock::duration>(
+                                                    std::chrono::duration<double>(m_exposureEnds)));
+        now = seconds();
+    }
+    taken = std::max(taken, 1.0);
+    if (!m_params.externalMeasurementSync)
+        m_pendingMeasurements = std::max(0.0, m_pendingMeasurements - taken);
     m_lastMeasurement = now;
+    m_exposureEnds = now + std::max(1, int(m_params.exposureTime)) / 1e6;
     m_measCounter = uint16_t(m_measCounter + uint16_t(taken));
     return true;
 }
@@ -170,10 +183,11 @@ void ScannerState::measure(int rays)
     m_params.exposureTime = uint16_t(std::clamp(m_params.exposureTime * factor, 10.0, 3600.0));
 }
 
-const uint8_t* ScannerState::nextResult(bool triggered)
+const uint8_t* ScannerState::nextResult(std::optional<std::chrono::steady_clock::time_point> triggeredAt)
 {
     const uint16_t lastMeasCounter = m_measCounter;
-    if (!countMeasurement(triggered) || (m_recording && !nextRecorded(lastMeasCounter))) {
+    const double when = triggeredAt ? std::chrono::duration<double>(*triggeredAt - m_start).count() : seconds();
+    if (!countMeasurement(triggeredAt ? Demand::Triggered : Demand::Taken, when) || (m_recording && !nextRecorded(lastMeasCounter))) {
         // Faster than the camera (or past the recording's end): the last measurement goes
         // out again in a new packet.
         std::memcpy(m_result.data() + 2, &m_packetCounter, sizeof m_packetCounter);
@@ -236,14 +250,14 @@ Reply ScannerState::handle(uint16_t command, const uint8_t* payload, uint32_t si
     case CmdGetResult:
         return ok(nextResult(), resultSize());
     case CmdGetImage:
-        countMeasurement(true);
+        countMeasurement(Demand::Frame, seconds());
         measure(ImageWidth);
         m_camera.writeImage(m_frameNumber++, m_image.data());
         return ok(m_image.data(), ImageSize);
     case CmdGetPixels:
         if (!m_calibrationMode)
             return {StatusRefused, nullptr, 0};
-        countMeasurement(true);
+        countMeasurement(Demand::Frame, seconds());
         measure(ImageWidth);
         m_camera.writePixels(m_measCounter, m_packetCounter, uint32_t(seconds() * 1000), m_pixels.data());
         return ok(m_pixels.data(), PixelLineSize);

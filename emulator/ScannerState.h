@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace VelaEmulator {
@@ -38,9 +39,10 @@ public:
     Reply handle(uint16_t command, const uint8_t* payload, uint32_t size, bool refuseWrites, Action* action);
 
     // The next result as a raw block of the model (ProfileBufferSize bytes): a new measurement
-    // if the camera took one since the last result or `triggered` asks for one, else the last
+    // if the camera took one since the last result, or if internal sampling triggered one at
+    // triggeredAt and the camera had finished its last exposure by then; else the last
     // measurement again in a new packet.
-    const uint8_t* nextResult(bool triggered = false);
+    const uint8_t* nextResult(std::optional<std::chrono::steady_clock::time_point> triggeredAt = std::nullopt);
     // Benchmarks: a new measurement keeps the last points and only advances the counters, so
     // that results can be paced faster than points can be computed.
     void setRepeatPoints(bool repeat) { m_repeatPoints = repeat; }
@@ -67,9 +69,14 @@ private:
     Reply storeFlash();
     bool isLS74() const { return m_model != Model::LS71; }
     double seconds() const;
-    // Advances the measurement counter by the measurements the camera took since the last
-    // result; false when it took none, so that the last measurement is sent again.
-    bool countMeasurement(bool triggered);
+    // What a request asks of the camera: the measurements it took since the last result
+    // (Taken), one more unless it is still exposing (Triggered: a pushed result under internal
+    // sampling), or a new one, waited for while it is still exposing (Frame: images, pixel lines).
+    enum class Demand { Taken, Triggered, Frame };
+    // Advances the measurement counter by the measurements the camera took up to `when`
+    // (seconds); false when it took none, so that the last measurement is sent again. Never
+    // more than one measurement per exposure time, whatever the demand.
+    bool countMeasurement(Demand demand, double when);
     void measure(int rays);
     // The recording's next profile becomes the new measurement, with the counter step the
     // recording shows; false when there is none and the last result is to be repeated.
@@ -90,6 +97,7 @@ private:
     std::chrono::steady_clock::time_point m_start;
     double m_lastMeasurement = 0;
     double m_pendingMeasurements = 0;
+    double m_exposureEnds = 0;      // seconds; no new measurement starts before
     bool m_repeatPoints = false;
     bool m_resultCurrent = false;   // m_result holds a measurement under the working parameters
     uint16_t m_measCounter = 0;

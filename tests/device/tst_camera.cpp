@@ -1,5 +1,7 @@
 #include "DeviceTestSupport.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <cstring>
 
@@ -18,6 +20,8 @@ private slots:
     void fpgaGainsShapeTheLine();
     void pixelLinesNeedCalibrationMode();
     void autoExposureSteersTheExposure();
+    void noMoreMeasurementsThanTheExposureAllows_data();
+    void noMoreMeasurementsThanTheExposureAllows();
 };
 
 namespace {
@@ -170,6 +174,55 @@ void tst_Camera::autoExposureSteersTheExposure()
     QCOMPARE(c.device->GetAutoExposure(&exposure), 1);
     QVERIFY2(exposure < 1500 && exposure >= 10, qPrintable(QString::number(exposure)));
     QCOMPARE(c.device->GetAutoExposure(nullptr), 0);
+}
+
+void tst_Camera::noMoreMeasurementsThanTheExposureAllows_data()
+{
+    QTest::addColumn<QString>("demand");
+    QTest::newRow("frames back to back") << "frames";
+    QTest::newRow("pixel lines back to back") << "pixels";
+    QTest::newRow("results pushed at 2000 per second") << "pushed";
+    QTest::newRow("results triggered by every request") << "synced";
+}
+
+// Whatever is asked of it, the camera takes at most one measurement per exposure time; the
+// measurement counter tells how many it took.
+void tst_Camera::noMoreMeasurementsThanTheExposureAllows()
+{
+    QFETCH(QString, demand);
+    constexpr int ExposureUs = 5000;
+    Connected c = connectLS74();
+    c.device->SetExposureTime(ExposureUs);
+    c.device->SetAutoExposureMode(0);
+    c.device->SetExternalMeasurementSyncEnabled(demand == "synced" ? 1 : 0);
+    QCOMPARE(c.device->WriteParams(), 1);
+    QCOMPARE(c.device->SetCalibrationMode(demand == "pixels" ? 1 : 0), 1);
+    std::vector<uint8_t> raw(LS74Device::ProfileBufferSize);
+    std::vector<uint8_t> frame(LS74Device::ImageBufferSize);
+    const auto measurementCounter = [&] {
+        return c.device->GetResult(raw.data()) == 1 ? uint16_t(raw[0] | raw[1] << 8) : uint16_t(0);
+    };
+    if (demand == "pushed")
+        c.emulator->setResultRate(2000);
+
+    QElapsedTimer clock;
+    clock.start();
+    const uint16_t first = measurementCounter();
+    while (clock.elapsed() < 400) {
+        if (demand == "frames")
+            QCOMPARE(c.device->GetImage(frame.data()), 1);
+        else if (demand == "pixels")
+            QCOMPARE(c.device->GetPixels(frame.data()), 1);
+        else if (demand == "synced")
+            measurementCounter();
+        else
+            QTest::qSleep(10);
+    }
+    // Long enough for the camera to be free again, so that the last read is a new measurement.
+    QTest::qSleep(3 * ExposureUs / 1000);
+    const int taken = uint16_t(measurementCounter() - first);
+    const qint64 allowed = clock.elapsed() * 1000 / ExposureUs + 2;
+    QVERIFY2(taken > 0 && taken <= allowed, qPrintable(QString("%1 of at most %2").arg(taken).arg(allowed)));
 }
 
 QTEST_GUILESS_MAIN(tst_Camera)
