@@ -8,7 +8,7 @@
 //    4 "Window flt."), in UDP after "Listen UDP", in TCP at the TCP frequency the program sets.
 //    The rate paces the UDP results; TCP results come as fast as the requests do.
 //  - WindowSlot/filter: the window alone, profiles handed straight to its slot.
-//  - LossFreeRate/filter: UDP results at stepped rates (each a new measurement):
+//  - LossFreeRate/filter: UDP results at stepped rates:
 //    loss_free_per_s is the highest rate that reached the window without a single counter
 //    gap, first_lossy_per_s the lowest that lost one (0 when none did).
 // Counters of ProfileCost: program_us and bare_us, CPU per profile of every thread of the
@@ -16,7 +16,9 @@
 // gui_us, the GUI thread's share of program_us; emulator_us, what the emulated sensor took
 // meanwhile (on this machine it shares the cores); profiles_per_s and lost (profiles the sensor
 // sent that never arrived, from the packet counters; UDP only) of both; max_timer_delay_ms, how late a
-// 10 ms timer of the GUI thread fired at worst.
+// 10 ms timer of the GUI thread fired at worst; accepted_per_s, the profiles that passed the
+// duplicate filter (the emulated camera measures once per exposure time; results beyond that
+// repeat a measurement).
 
 #include "CommandLine.h"
 #include "DeviceEntry.h"
@@ -348,12 +350,14 @@ void ProfileCost(benchmark::State& state)
         }
         runEvents(WarmUpMs);
         const Reading start = read(rig->tally);
+        const qint32 accepted0 = rig->entry().statistics.packetTotal;
         const ProgramCpu cpu0 = programCpu();
         delay.start();
         runEvents(WindowMs);
         const qint64 worstDelay = delay.stop();
         const ProgramCpu cpu1 = programCpu();
         const Reading end = read(rig->tally);
+        const qint32 accepted = rig->entry().statistics.packetTotal - accepted0;
         rig->acquire(false, false);
 
         const double profiles = double(end.received - start.received);
@@ -366,6 +370,7 @@ void ProfileCost(benchmark::State& state)
         state.counters["ratio"] = programUs / bareUs;
         state.counters["profiles_per_s"] = profiles * 1000.0 / WindowMs;
         state.counters["bare_per_s"] = bare.profiles * 1000.0 / WindowMs;
+        state.counters["accepted_per_s"] = double(accepted) * 1000.0 / WindowMs;
         // The emulator's UDP results count on the packet counter too: TCP shows no loss this way.
         if (udp) {
             state.counters["lost"] = double(end.span - start.span) - profiles;
