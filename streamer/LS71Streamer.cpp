@@ -13,6 +13,7 @@ LS71Streamer::~LS71Streamer()
 {
     stopAndWait();
     cleanup();
+    releaseAfterQueuedDeliveries(m_profiles.takeRecords());
 }
 
 void LS71Streamer::setLS71(VelaDevice::LS71Device* device) { m_device = device; }

@@ -15,6 +15,7 @@ LS74Streamer::~LS74Streamer()
 {
     stopAndWait();
     cleanup();
+    releaseAfterQueuedDeliveries(m_profiles.takeRecords());
 }
 
 void LS74Streamer::setLS74(VelaDevice::LS74Device* device) { m_device = device; }

@@ -39,8 +39,8 @@ public:
     static constexpr uchar rc_ERRCONNLOST = 5;
 
     explicit LS74Streamer(QObject* parent = nullptr);
-    // Ends a run still going (bounded by the device's time-outs), then frees the records and a
-    // device the streamer created itself.
+    // Ends a run still going (bounded by the device's time-outs), then frees a device the
+    // streamer created itself; the records go once the deliveries queued to them have run.
     ~LS74Streamer() override;
 
     void setLS74(VelaDevice::LS74Device* device);

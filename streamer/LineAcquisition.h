@@ -113,6 +113,7 @@ bool LineAcquisition<Streamer>::prepare()
 {
     timedWait(s.m_startDelay);
     s.m_stopRequest = false;
+    s.m_droppedCount = 0;
     cleanup();
     if (!allocateRings()) {
         endRun(Streamer::rc_ERRMALLOC);
@@ -339,15 +340,15 @@ void LineAcquisition<Streamer>::deliverProfile(Record* record, bool withCounters
 {
     record->z = s.m_z;
     s.m_errorCounter = 0;
-    if (s.m_profiles.isSpare(record))
+    if (s.m_profiles.isSpare(record)) {
+        ++s.m_droppedCount;
         return;
+    }
+    s.handOver(s.m_profiles);
     if (withCounters)
         emit s.receivedProfile(s.m_id, record, measCounter, pckCounter);
     else
         emit s.receivedProfile(s.m_id, record);
-    quint64 upTo = 0;
-    if (s.m_profiles.publish(&upTo))
-        s.handBackLater(&s.m_profiles, upTo);
     const float step = s.m_step;
     if (step != 0.0f)
         s.m_z = s.m_z + step;
@@ -363,12 +364,12 @@ bool LineAcquisition<Streamer>::imageStep(Device& device)
         return false;
     }
     s.m_errorCounter = 0;
-    if (s.m_images.isSpare(image))
+    if (s.m_images.isSpare(image)) {
+        ++s.m_droppedCount;
         return true;
+    }
+    s.handOver(s.m_images);
     emit s.receivedImage(s.m_id, image);
-    quint64 upTo = 0;
-    if (s.m_images.publish(&upTo))
-        s.handBackLater(&s.m_images, upTo);
     return true;
 }
 

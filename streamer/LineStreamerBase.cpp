@@ -1,5 +1,9 @@
 #include "LineStreamerBase.h"
 
+#include "HandOverEvent.h"
+
+#include <QCoreApplication>
+
 namespace VelaStreamer {
 
 namespace {
@@ -23,26 +27,50 @@ LineStreamerBase::LineStreamerBase(QObject* parent)
     registerSignalTypes();
 }
 
-LineStreamerBase::~LineStreamerBase() = default;
+LineStreamerBase::~LineStreamerBase()
+{
+    releaseAfterQueuedDeliveries(m_images.takeRecords());
+}
 
 void LineStreamerBase::stopAndWait()
 {
-    while (isRunningLoop() || isRunning()) {
+    // isRunning first: once it is false, the load of the loop flag sees the run's last store,
+    // and with it everything the run did.
+    while (isRunning() || isRunningLoop()) {
         shutdown();
         wait(100);
     }
 }
 
-void LineStreamerBase::handBackLater(RingAccount* ring, quint64 upTo)
+void LineStreamerBase::handOver(RingAccount& ring)
 {
-    QMetaObject::invokeMethod(this, [this, ring, upTo] { handBack(ring, upTo); }, Qt::QueuedConnection);
+    // Made before the record is published, so that the publication covers the event too.
+    auto* event = new HandOverEvent(&ring, ring.published());
+    ring.publish();
+    QCoreApplication::postEvent(this, event);
 }
 
-void LineStreamerBase::handBack(RingAccount* ring, quint64 upTo)
+bool LineStreamerBase::event(QEvent* event)
 {
-    quint64 more = 0;
-    if (ring->handBack(upTo, &more))
-        handBackLater(ring, more);
+    if (event->type() != HandOverEvent::eventType())
+        return QThread::event(event);
+    static_cast<HandOverEvent*>(event)->deliver();
+    return true;
+}
+
+// Queued calls reach a thread in the order they were posted, so a call posted now runs behind
+// every delivery already queued to this thread; until it has run it keeps the records.
+void LineStreamerBase::releaseAfterQueuedDeliveries(std::shared_ptr<void> records)
+{
+    if (!records)
+        return;
+    QThread* current = QThread::currentThread();
+    // The main thread's QThread lives in its own thread; another thread needs an object of its own.
+    QObject* context = current->thread() == current ? static_cast<QObject*>(current) : new QObject;
+    QMetaObject::invokeMethod(context, [records = std::move(records)]() mutable { records.reset(); },
+                              Qt::QueuedConnection);
+    if (context != current)
+        context->deleteLater();
 }
 
 void LineStreamerBase::setId(uchar id) { m_id = id; }
@@ -61,5 +89,6 @@ bool LineStreamerBase::isPaused() const { return m_paused; }
 void LineStreamerBase::shutdown() { m_stopRequest = true; }
 bool LineStreamerBase::isRunningLoop() const { return m_runningLoop; }
 int LineStreamerBase::errorCounter() const { return m_errorCounter; }
+int LineStreamerBase::getDroppedCount() const { return m_droppedCount; }
 
 } // namespace VelaStreamer

@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <memory>
 
 namespace VelaStreamer {
 
@@ -22,9 +23,11 @@ template <class Streamer> class LineAcquisition;
 // Records handed out by pointer (profiles, images) stay valid and unchanged until every
 // receiver running in the streamer object's thread (normally the GUI thread, which creates the
 // streamer) has returned from its slot for them, and directly connected receivers until they
-// return. A receiver in any other thread must copy the record before that. When the receivers
-// fall a whole ring behind, the streamer waits briefly for them, then reads on and drops what
-// it cannot hand out; the measurement counters show the gap.
+// return. A receiver in any other thread must copy the record before that. This holds past the
+// end of a run, the start of the next one and the streamer's destruction: records still queued
+// to receivers are freed only once those deliveries have run. When the receivers fall a whole
+// ring behind, the streamer waits briefly for them, then reads on and drops what it cannot hand
+// out; the measurement counters show the gap and getDroppedCount() counts it.
 class VELASTREAMER_EXPORT LineStreamerBase : public QThread
 {
     Q_OBJECT
@@ -51,6 +54,9 @@ public:
     void shutdown();
     bool isRunningLoop() const;
     int errorCounter() const;
+    // Readings (profiles, pixel lines, images) of the current or last run that were read and
+    // dropped because every record of their ring was still out to receivers after the wait.
+    int getDroppedCount() const;
 
 protected:
     explicit LineStreamerBase(QObject* parent);
@@ -58,8 +64,14 @@ protected:
 
     // For the destructors of the subclasses: ends a run still going before their members go.
     void stopAndWait();
-    // Posts the hand-back of a ring's records to this object's thread.
-    void handBackLater(RingAccount* ring, quint64 upTo);
+    // Streamer thread, a record of the ring is filled: publishes it and posts its hand-over
+    // (HandOverEvent) to this object ahead of the record's emission.
+    void handOver(RingAccount& ring);
+    // For the destructors: frees a ring's records once every delivery queued to this thread so
+    // far has run.
+    static void releaseAfterQueuedDeliveries(std::shared_ptr<void> records);
+
+    bool event(QEvent* event) override;
 
     using ImageRing = RecordRing<ImageDataStruct, 4>;
 
@@ -70,6 +82,7 @@ protected:
     std::atomic<float> m_step{0.0f};
     std::atomic<int> m_tcpFrequency{DefaultTCPFrequency};
     std::atomic<int> m_errorCounter{0};
+    std::atomic<int> m_droppedCount{0};
     std::atomic<bool> m_runningLoop{false};
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_readPckCounter{false};
@@ -79,8 +92,6 @@ protected:
     std::atomic<int> m_startDelay{0};
 
 private:
-    void handBack(RingAccount* ring, quint64 upTo);
-
     template <class Streamer> friend class LineAcquisition;
 };
 

@@ -14,48 +14,49 @@ namespace VelaStreamer {
 
 // Bookkeeping of a ring whose records are handed to receivers by pointer.
 //
-// The streamer thread claims the slot it fills and publishes it after the emission; the
-// streamer then posts a hand-back to its own object. Queued calls reach a thread in the order
-// they were posted, so the hand-back runs after the receivers' slots (in the streamer object's
-// thread) for everything published before it, and only then does the slot come free again.
-// Hand-backs are batched to keep them cheap: one is posted once half the ring is out, and
-// never while another is on its way.
+// The streamer thread claims the slot it fills, publishes the filled record with a release
+// store and posts a hand-over to its own object ahead of the emission (HandOverEvent). Queued
+// calls reach a thread in the order they were posted, so in the streamer object's thread the
+// hand-over runs after the receivers' slots of every earlier record and before those of this
+// one: it acquires the record's content and gives the earlier records back to the ring.
 class VELASTREAMER_EXPORT RingAccount
 {
 public:
     explicit RingAccount(int capacity);
 
     // Streamer thread. True when the current slot is ours to fill. Waits up to waitMs for the
-    // receivers to hand a slot back; after a claim has failed it does not wait again until a
-    // slot is free, so a stalled receiver costs one wait, not one per profile.
+    // receivers to give a slot back; after a claim has failed it does not wait again until a
+    // slot is free, so a stalled receiver costs one wait, not one per reading.
     bool claim(int waitMs);
     int position() const { return m_position; }
-    // The current slot has been emitted: moves on to the next. True when a hand-back of
-    // everything up to *upTo has to be posted.
-    bool publish(quint64* upTo);
+    // Streamer thread: how many records have been published so far.
+    quint64 published() const { return m_published.load(std::memory_order_relaxed); }
+    // Streamer thread, the current record is filled and about to be emitted: everything written
+    // before this call is seen by received() in any thread. Moves on to the next slot.
+    void publish();
 
-    // Streamer object's thread: the receivers are done with everything published up to upTo.
-    // True when a further hand-back up to *repostUpTo has to be posted.
-    bool handBack(quint64 upTo, quint64* repostUpTo);
+    // Streamer object's thread: the receivers are done with the first upTo records published,
+    // and are about to be given the next one, whose content this acquires.
+    void received(quint64 upTo);
 
 private:
     const quint64 m_capacity;
-    const quint64 m_batch;
     // Standard primitives rather than Qt's, whose futexes the thread sanitizer cannot follow.
     std::mutex m_mutex;
     std::condition_variable m_slotReturned;
+    quint64 m_returned = 0;   // under m_mutex
     // Streamer thread only.
     quint64 m_claimed = 0;
     int m_position = 0;
     bool m_holding = false;
     bool m_starved = false;
-    // Shared.
     std::atomic<quint64> m_published{0};
-    std::atomic<bool> m_handBackPending{false};
-    std::atomic<quint64> m_returned{0};   // written under m_mutex by the streamer object's thread
 };
 
 // A ring of preallocated records plus one spare that takes a reading nobody can be given.
+//
+// The records live in a home of their own, so that the owner can keep them for deliveries still
+// queued when it goes (see takeRecords).
 template <class Record, int Capacity>
 class RecordRing : public RingAccount
 {
@@ -67,21 +68,31 @@ public:
     // Allocates the record of a slot (the spare for slot -1) unless it exists.
     bool allocate(int slot)
     {
-        std::unique_ptr<Record>& record = slot < 0 ? m_spare : m_records[slot];
+        if (!m_home) {
+            m_home.reset(new (std::nothrow) Records());
+            if (!m_home)
+                return false;
+        }
+        std::unique_ptr<Record>& record = slot < 0 ? m_home->spare : m_home->records[slot];
         if (!record)
             record.reset(new (std::nothrow) Record());
         return record != nullptr;
     }
 
-    Record* record(int slot) const { return m_records[slot].get(); }
-
     // The record to fill next: the current slot, or the spare when no slot came free in time.
-    Record* claimRecord(int waitMs) { return claim(waitMs) ? record(position()) : m_spare.get(); }
-    bool isSpare(const Record* record) const { return record == m_spare.get(); }
+    Record* claimRecord(int waitMs) { return claim(waitMs) ? m_home->records[position()].get() : m_home->spare.get(); }
+    bool isSpare(const Record* record) const { return record == m_home->spare.get(); }
+
+    // Leaves the ring without records; they live as long as the pointer answered.
+    std::shared_ptr<void> takeRecords() { return std::move(m_home); }
 
 private:
-    std::unique_ptr<Record> m_records[Capacity];
-    std::unique_ptr<Record> m_spare;
+    struct Records
+    {
+        std::unique_ptr<Record> records[Capacity];
+        std::unique_ptr<Record> spare;
+    };
+    std::shared_ptr<Records> m_home;
 };
 
 } // namespace VelaStreamer

@@ -9,6 +9,7 @@
 // Counters: profiles_per_s delivered, lost_share from the packet counters (results the sensor
 // sent that never arrived).
 
+#include "HandOverEvent.h"
 #include "LS74Streamer.h"
 #include "UdpFlood.h"
 #include "LS7xEmulator.h"
@@ -77,7 +78,7 @@ void StreamerDelivery(benchmark::State& state)
     streamer.wait();
 }
 
-// Publishing a record, posting its hand-back and handling it, without any device.
+// Publishing a record, posting its hand-over and handling it, without any device.
 class HandBackProbe : public QObject
 {
     Q_OBJECT
@@ -87,24 +88,21 @@ public:
     void publishOne()
     {
         ring.claim(0);
-        quint64 upTo = 0;
-        if (ring.publish(&upTo))
-            post(upTo);
+        auto* event = new VelaStreamer::HandOverEvent(&ring, ring.published());
+        ring.publish();
+        QCoreApplication::postEvent(this, event);
     }
 
 signals:
     void record(uchar id, const void* data, ushort meas, ushort packet);
 
-private:
-    void post(quint64 upTo)
+protected:
+    bool event(QEvent* event) override
     {
-        QMetaObject::invokeMethod(this, [this, upTo] { handBack(upTo); }, Qt::QueuedConnection);
-    }
-    void handBack(quint64 upTo)
-    {
-        quint64 more = 0;
-        if (ring.handBack(upTo, &more))
-            post(more);
+        if (event->type() != VelaStreamer::HandOverEvent::eventType())
+            return QObject::event(event);
+        static_cast<VelaStreamer::HandOverEvent*>(event)->deliver();
+        return true;
     }
 };
 
@@ -130,8 +128,8 @@ void HandBack(benchmark::State& state)
     QObject::connect(&probe, &HandBackProbe::record, &receiver,
                      [&received](uchar, const void*, ushort, ushort) { ++received; }, Qt::QueuedConnection);
     for (auto _ : state) {
-        emit probe.record(0, &probe, 1, 2);
         probe.publishOne();
+        emit probe.record(0, &probe, 1, 2);
         QCoreApplication::processEvents();
     }
     benchmark::DoNotOptimize(received);
