@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "AcquisitionStatistics.h"
+#include "CounterLabels.h"
 #include "DumpRecorder.h"
 
 #include <VelaProfile.h>
@@ -221,6 +222,7 @@ private:
     VelaMath::VelaProfile m_workingProfile;
     VelaMath::VelaProfile m_filteredProfile;
     quint32 m_lastDrawTick = 0;
+    CounterLabels* m_counterLabels = nullptr;
     // Tick count of the previous statistics tick, 0 before the first.
     quint32 m_lastStatisticsTick = 0;
 

@@ -133,8 +133,8 @@ void MainWindow::onTriggeredUDPCheck(int state)
         return;
 
     entry->resetStatistics();
-    for (QLabel* label : { ui->msrCounterLabel, ui->msrRateLabel, ui->pckCounterLabel,
-                           ui->pckRateLabel, ui->avgMrsRateLabel, ui->avgPckRateLabel })
+    m_counterLabels->reset();
+    for (QLabel* label : { ui->msrRateLabel, ui->pckRateLabel, ui->avgMrsRateLabel, ui->avgPckRateLabel })
         label->setText(QStringLiteral("0"));
     entry->listeningUDP = state == Qt::Checked;
     selectRow(row, ui->tableDeviceList->currentColumn());

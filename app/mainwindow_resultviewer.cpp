@@ -53,6 +53,7 @@ void MainWindow::initResultViewer()
         const int width = counter->fontMetrics().horizontalAdvance(QStringLiteral("-2147483648"));
         counter->setFixedSize(std::max(width, counter->minimumWidth()), counter->sizeHint().height());
     }
+    m_counterLabels = new CounterLabels(ui->msrCounterLabel, ui->pckCounterLabel, this);
 
     connect(ui->visualizerWidget, &VelaVisualizer::switchingFullScreen, this,
             &MainWindow::onVisFullscreenEvent);
@@ -100,8 +101,7 @@ void MainWindow::onRecvProfile(unsigned char id, const void* lpData, unsigned sh
     recordProfile(*entry, lpData, measCounter);
     if (ui->tabWidget->currentIndex() != 1)
         return;
-    ui->msrCounterLabel->setText(QString::number(statistics.measTotal));
-    ui->pckCounterLabel->setText(QString::number(statistics.packetTotal));
+    m_counterLabels->show(statistics.measTotal, statistics.packetTotal);
 
     const quint32 now = GetTickCount();
     m_workingProfile.clear();

@@ -40,6 +40,7 @@ VelaVisualizer::VelaVisualizer(QWidget* parent)
     rangeConstraint = QRectF(nan, nan, nan, nan);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_MouseTracking);
+    updateOpaquePaint();
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     addButton(QRect(QPoint(-50, 4), QPoint(-6, 19)), tr("Auto"), autoResize ? ButtonOn : 0, 1);
     addButton(QRect(QPoint(-100, 4), QPoint(-56, 19)), tr("Grid"), scaleShown ? ButtonOn : 0, 2);
@@ -451,11 +452,18 @@ void VelaVisualizer::setTrackPos(bool on)
 void VelaVisualizer::setBgColor(uint color)
 {
     bgColor = color;
+    updateOpaquePaint();
     update();
 }
 
 void VelaVisualizer::blank(bool on)
 {
     blanked = on;
+    updateOpaquePaint();
     update();
+}
+
+void VelaVisualizer::updateOpaquePaint()
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, !blanked && qAlpha(bgColor) == 255);
 }

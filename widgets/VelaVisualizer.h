@@ -140,6 +140,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // An opaque background covers the whole widget, so Qt need not paint what lies beneath.
+    void updateOpaquePaint();
     // A grid label drawn once into an image; offset leads from the text's baseline start to
     // the image's corner. Drawing rotated text directly costs several microseconds a label.
     struct LabelImage {
