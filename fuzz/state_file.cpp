@@ -5,6 +5,8 @@
 #include "FuzzInput.h"
 #include "ScannerState.h"
 
+#include <chrono>
+
 using namespace VelaEmulator;
 using namespace VelaProtocol;
 
@@ -20,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     state.boot(address, 6003, 6603, 0);
     volatile double rate = state.samplingRate();
     (void)rate;
-    state.nextResult(true);
+    state.nextResult(std::chrono::steady_clock::now());
     Action action = Action::None;
     const uint32_t on = 1;
     for (const uint16_t command : {CmdReadParams, CmdGetResult, CmdGetImage, CmdSetCalibrationMode, CmdGetPixels,
