@@ -165,17 +165,11 @@ struct Measured
     double lost = 0;
 };
 
-// The bare UDP loop: a blocking poll + recv on the host port, nothing else.
-Measured bareUdp(const SensorInfo& sensor)
+// Runs a bare loop's steps one after the other through the warm-up and the window, and measures
+// the window: the thread's CPU time and the packets the steps tallied. A failing step ends it.
+template <class Step>
+Measured measureBareLoop(Step step)
 {
-    const uint8_t loopback[4] = { 127, 0, 0, 1 };
-    VelaNet::Fd socket = VelaNet::bindUdp(VelaNet::makeAddress(loopback, sensor.hostPort));
-    if (!socket.valid())
-        return {};
-    // The receive buffer the device library asks for.
-    const int buffer = 8 << 20;
-    ::setsockopt(socket.get(), SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-    std::vector<uint8_t> datagram(sizeof(VelaProtocol::ResultHeader) + sizeof(VelaProtocol::LS74RawResult));
     PacketTally tally;
     QElapsedTimer clock;
     clock.start();
@@ -188,18 +182,36 @@ Measured bareUdp(const SensorInfo& sensor)
             start = read(tally);
             cpu0 = threadCpuNsNow();
         }
-        if (!VelaNet::waitReadable(socket.get(), 100))
-            continue;
-        const ssize_t n = ::recv(socket.get(), datagram.data(), datagram.size(), 0);
-        if (n != ssize_t(datagram.size()))
-            continue;
-        ushort packet = 0;
-        std::memcpy(&packet, datagram.data() + sizeof(VelaProtocol::ResultHeader) + 2, sizeof packet);
-        tally.add(packet);
+        if (!step(tally))
+            return {};
     }
     const Reading end = read(tally);
-    return { threadCpuNsNow() - cpu0, double(end.received - start.received),
-             double(end.span - start.span) - double(end.received - start.received) };
+    const double received = double(end.received - start.received);
+    return { threadCpuNsNow() - cpu0, received, double(end.span - start.span) - received };
+}
+
+// The bare UDP loop: a blocking poll + recv on the host port, nothing else.
+Measured bareUdp(const SensorInfo& sensor)
+{
+    const uint8_t loopback[4] = { 127, 0, 0, 1 };
+    VelaNet::Fd socket = VelaNet::bindUdp(VelaNet::makeAddress(loopback, sensor.hostPort));
+    if (!socket.valid())
+        return {};
+    // The receive buffer the device library asks for.
+    const int buffer = 8 << 20;
+    ::setsockopt(socket.get(), SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    std::vector<uint8_t> datagram(sizeof(VelaProtocol::ResultHeader) + sizeof(VelaProtocol::LS74RawResult));
+    return measureBareLoop([&](PacketTally& tally) {
+        if (!VelaNet::waitReadable(socket.get(), 100))
+            return true;
+        const ssize_t n = ::recv(socket.get(), datagram.data(), datagram.size(), 0);
+        if (n == ssize_t(datagram.size())) {
+            ushort packet = 0;
+            std::memcpy(&packet, datagram.data() + sizeof(VelaProtocol::ResultHeader) + 2, sizeof packet);
+            tally.add(packet);
+        }
+        return true;
+    });
 }
 
 // The bare TCP loop: one GetResult request after the other, each answer read whole.
@@ -211,32 +223,24 @@ Measured bareTcp(const SensorInfo& sensor)
     if (!socket.valid())
         return {};
     std::vector<uint8_t> answer(sizeof(VelaProtocol::LS74RawResult));
-    PacketTally tally;
-    QElapsedTimer clock;
-    clock.start();
-    Reading start;
-    double cpu0 = 0;
-    bool measuring = false;
-    for (uint32_t sequence = 1; clock.elapsed() < WarmUpMs + WindowMs; ++sequence) {
-        if (!measuring && clock.elapsed() >= WarmUpMs) {
-            measuring = true;
-            start = read(tally);
-            cpu0 = threadCpuNsNow();
-        }
-        const VelaProtocol::FrameHeader request { VelaProtocol::FrameMagic, VelaProtocol::CmdGetResult, 0, sequence, 0 };
+    uint32_t sequence = 0;
+    Measured measured = measureBareLoop([&](PacketTally& tally) {
+        const VelaProtocol::FrameHeader request { VelaProtocol::FrameMagic, VelaProtocol::CmdGetResult, 0, ++sequence, 0 };
         VelaProtocol::FrameHeader header {};
         const VelaNet::Deadline deadline(1000);
         if (!VelaNet::sendAll(socket.get(), &request, sizeof request, deadline)
             || !VelaNet::recvAll(socket.get(), &header, sizeof header, deadline)
             || header.length != answer.size()
             || !VelaNet::recvAll(socket.get(), answer.data(), answer.size(), deadline))
-            return {};
+            return false;
         ushort packet = 0;
         std::memcpy(&packet, answer.data() + 2, sizeof packet);
         tally.add(packet);
-    }
-    const Reading end = read(tally);
-    return { threadCpuNsNow() - cpu0, double(end.received - start.received), 0 };
+        return true;
+    });
+    // Losses are counted for UDP only: an answer to every request is all TCP promises.
+    measured.lost = 0;
+    return measured;
 }
 
 // A window connected to one LS74 emulated in this process, on the Result Viewer tab.
