@@ -67,7 +67,9 @@ void MainWindow::onFoundDevice(void* block)
 
 // A streamer's signal reaches its slot only while the entry that owns the streamer is in
 // the list at the id the signal carries. The entry is the connections' context, so signals
-// still queued when it is destroyed are dropped with it.
+// still queued when it is destroyed are dropped with it. Profiles and images are emitted in
+// this thread, a few at a time, and are taken directly (the default connection): queuing each
+// again would cost a posted event per profile.
 template <class Streamer>
 void MainWindow::connectStreamerSignals(DeviceEntry* entry, Streamer* streamer)
 {
@@ -82,11 +84,10 @@ void MainWindow::connectStreamerSignals(DeviceEntry* entry, Streamer* streamer)
     connect(streamer, &Streamer::complete, entry, forEntry(&MainWindow::onStreamEnded),
             Qt::QueuedConnection);
     connect(streamer, qOverload<uchar, const void*, ushort, ushort>(&Streamer::receivedProfile),
-            entry, forEntry(&MainWindow::onRecvProfile), Qt::QueuedConnection);
+            entry, forEntry(&MainWindow::onRecvProfile));
     connect(streamer, &Streamer::readError, entry, forEntry(&MainWindow::onReadError),
             Qt::QueuedConnection);
-    connect(streamer, &Streamer::receivedImage, entry, forEntry(&MainWindow::onRecvImage),
-            Qt::QueuedConnection);
+    connect(streamer, &Streamer::receivedImage, entry, forEntry(&MainWindow::onRecvImage));
     if constexpr (std::is_same_v<Streamer, VelaStreamer::LS74Streamer>)
         connect(streamer, &Streamer::receivedSpeedTestResponse, entry,
                 forEntry(&MainWindow::onRecvSpeedTestResponse), Qt::QueuedConnection);

@@ -8,7 +8,7 @@ namespace VelaStreamer {
 
 namespace {
 
-// Events in flight are bounded by the records out: 20 per streamer.
+// Events in flight: one hand-out and a few give-backs per streamer.
 constexpr int PoolSize = 256;
 
 struct alignas(HandOverEvent) PoolSlot
@@ -42,7 +42,7 @@ HandOverEvent::HandOverEvent(RingAccount* ring, quint64 upTo)
     m_upTo.store(upTo, std::memory_order_relaxed);
 }
 
-void HandOverEvent::deliver() const
+void HandOverEvent::giveBackRecords() const
 {
     m_ring.load(std::memory_order_relaxed)->received(m_upTo.load(std::memory_order_relaxed));
 }

@@ -48,4 +48,9 @@ void LS71Streamer::cleanup()
     LineAcquisition<LS71Streamer>(*this).cleanup();
 }
 
+quint64 LS71Streamer::handOutPublished()
+{
+    return LineAcquisition<LS71Streamer>(*this).handOutPublished();
+}
+
 } // namespace VelaStreamer

@@ -93,12 +93,17 @@ void LS74Streamer::loopTCPData()
     acquisition.wait(100);
     device.TCPDataDisconnect();
     timedWait(500);
-    emit complete(m_id, rc_USERBRK);
+    acquisition.complete(rc_USERBRK);
 }
 
 void LS74Streamer::cleanup()
 {
     LineAcquisition<LS74Streamer>(*this).cleanup();
+}
+
+quint64 LS74Streamer::handOutPublished()
+{
+    return LineAcquisition<LS74Streamer>(*this).handOutPublished();
 }
 
 } // namespace VelaStreamer

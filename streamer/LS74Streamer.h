@@ -79,7 +79,10 @@ private:
     void cleanup();
     void enterLoop();
 
+    quint64 handOutPublished() override;
+
     RecordRing<ProfileDataStruct, 16> m_profiles;
+    ProfileTag m_profileTags[16];
     std::atomic<VelaDevice::LS74Device*> m_device{nullptr};
     bool m_ownsDevice = false;
     std::atomic<bool> m_tcp{false};

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace VelaStreamer {
@@ -75,7 +76,12 @@ public:
     // Hands a filled profile record to the receivers, unless it is the ring's spare; then the
     // rules that follow every valid profile.
     void deliverProfile(Record* record, bool withCounters, ushort measCounter, ushort pckCounter);
+    // cleanup, then complete.
     void endRun(uchar rc);
+    // The run's last signal, behind every record it read.
+    void complete(uchar rc);
+    // The streamer object's thread: see LineStreamerBase::handOutPublished.
+    quint64 handOutPublished();
     void wait(int ms) { timedWait(ms, s.m_stopRequest); }
 
 private:
@@ -87,6 +93,7 @@ private:
     bool profileStep(Device& device, bool udp, ushort* loopPckCounter, int reportEvery);
     bool imageStep(Device& device);
     bool pixelsStep(Device& device, ushort* loopPckCounter);
+    template <class Ring, class Emit> quint64 handOutRing(Ring& ring, Emit emitRecord);
     void countFailure(int reportEvery);
     void reportReadError();
     // After a reported read error: false when the sensor no longer takes a connection.
@@ -181,7 +188,15 @@ template <class Streamer>
 void LineAcquisition<Streamer>::endRun(uchar rc)
 {
     cleanup();
-    emit s.complete(s.m_id, rc);
+    complete(rc);
+}
+
+template <class Streamer>
+void LineAcquisition<Streamer>::complete(uchar rc)
+{
+    Streamer* streamer = &s;
+    const uchar id = s.m_id;
+    s.signalAfterRecords([streamer, id, rc] { emit streamer->complete(id, rc); });
 }
 
 template <class Streamer>
@@ -217,7 +232,7 @@ void LineAcquisition<Streamer>::loopUDP()
             profileStep(device, true, &pckCounter, 1);
     }
     device.UDPDisconnect();
-    emit s.complete(s.m_id, Streamer::rc_USERBRK);
+    complete(Streamer::rc_USERBRK);
 }
 
 template <class Streamer>
@@ -271,7 +286,7 @@ void LineAcquisition<Streamer>::loopTCP()
     }
     device.Disconnect();
     timedWait(Streamer::TCPDisconnectWaitMs);
-    emit s.complete(s.m_id, Streamer::rc_USERBRK);
+    complete(Streamer::rc_USERBRK);
 }
 
 template <class Streamer>
@@ -323,7 +338,9 @@ template <class Streamer>
 void LineAcquisition<Streamer>::reportReadError()
 {
     m_failureReported = true;
-    emit s.readError(s.m_id);
+    Streamer* streamer = &s;
+    const uchar id = s.m_id;
+    s.signalAfterRecords([streamer, id] { emit streamer->readError(id); });
 }
 
 // Reads fail alike when the sensor is busy and when it is gone; only a refused connection tells
@@ -347,11 +364,9 @@ void LineAcquisition<Streamer>::deliverProfile(Record* record, bool withCounters
         ++s.m_droppedCount;
         return;
     }
-    s.handOver(s.m_profiles);
-    if (withCounters)
-        emit s.receivedProfile(s.m_id, record, measCounter, pckCounter);
-    else
-        emit s.receivedProfile(s.m_id, record);
+    s.m_profileTags[s.m_profiles.position()] = {measCounter, pckCounter, withCounters};
+    s.m_profiles.publish();
+    s.scheduleHandOut(s.m_profiles);
     const float step = s.m_step;
     if (step != 0.0f)
         s.m_z = s.m_z + step;
@@ -371,9 +386,43 @@ bool LineAcquisition<Streamer>::imageStep(Device& device)
         ++s.m_droppedCount;
         return true;
     }
-    s.handOver(s.m_images);
-    emit s.receivedImage(s.m_id, image);
+    s.m_images.publish();
+    s.scheduleHandOut(s.m_images);
     return true;
+}
+
+template <class Streamer>
+quint64 LineAcquisition<Streamer>::handOutPublished()
+{
+    const uchar id = s.m_id;
+    const quint64 profiles = handOutRing(s.m_profiles, [this, id](Record* record, quint64 n) {
+        const typename Streamer::ProfileTag& tag = s.m_profileTags[n % std::size(s.m_profileTags)];
+        if (tag.withCounters)
+            emit s.receivedProfile(id, record, tag.measCounter, tag.pckCounter);
+        else
+            emit s.receivedProfile(id, record);
+    });
+    return profiles + handOutRing(s.m_images, [this, id](ImageDataStruct* image, quint64) {
+        emit s.receivedImage(id, image);
+    });
+}
+
+template <class Streamer>
+template <class Ring, class Emit>
+quint64 LineAcquisition<Streamer>::handOutRing(Ring& ring, Emit emitRecord)
+{
+    const quint64 published = ring.published();
+    quint64 count = 0;
+    // Counted before each emission, so that a receiver running an event loop, and with it a
+    // nested hand-out, neither repeats a record nor skips one.
+    for (quint64 n = ring.handedOut(); n < published; n = ring.handedOut()) {
+        ring.setHandedOut(n + 1);
+        emitRecord(ring.publishedRecord(n), n);
+        ++count;
+    }
+    if (count > 0)
+        s.giveBackAfterQueuedDeliveries(ring);
+    return count;
 }
 
 // A pixel line travels in a profile record: 640 raw 32-bit words in place of the pairs, and a

@@ -3,6 +3,7 @@
 #include "HandOverEvent.h"
 
 #include <QCoreApplication>
+#include <QTimerEvent>
 
 namespace VelaStreamer {
 
@@ -42,20 +43,56 @@ void LineStreamerBase::stopAndWait()
     }
 }
 
-void LineStreamerBase::handOver(RingAccount& ring)
+void LineStreamerBase::scheduleHandOut(const RingAccount& ring)
 {
-    // Made before the record is published, so that the publication covers the event too.
-    auto* event = new HandOverEvent(&ring, ring.published());
-    ring.publish();
-    QCoreApplication::postEvent(this, event);
+    // The running tick takes the record, unless records come faster than it ticks.
+    if (m_tickArmed && !ring.halfWaiting())
+        return;
+    if (!m_handOutPosted.exchange(true))
+        QCoreApplication::postEvent(this, HandOverEvent::handOut());
+}
+
+void LineStreamerBase::giveBackAfterQueuedDeliveries(RingAccount& ring)
+{
+    QCoreApplication::postEvent(this, HandOverEvent::giveBack(&ring, ring.handedOut()));
 }
 
 bool LineStreamerBase::event(QEvent* event)
 {
     if (event->type() != HandOverEvent::eventType())
         return QThread::event(event);
-    static_cast<HandOverEvent*>(event)->deliver();
+    const auto* step = static_cast<HandOverEvent*>(event);
+    if (!step->isHandOut()) {
+        step->giveBackRecords();
+        return true;
+    }
+    // Cleared before taking what is published: a record published from now on is either taken
+    // here or posts a hand-out of its own.
+    m_handOutPosted = false;
+    if (handOutPublished() > 0 && !m_tick.isActive())
+        startTick();
     return true;
+}
+
+void LineStreamerBase::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_tick.timerId()) {
+        QThread::timerEvent(event);
+        return;
+    }
+    if (handOutPublished() > 0)
+        return;
+    m_tick.stop();
+    m_tickArmed = false;
+    // A record published while the tick was being stopped may have counted on it.
+    if (handOutPublished() > 0)
+        startTick();
+}
+
+void LineStreamerBase::startTick()
+{
+    m_tickArmed = true;
+    m_tick.start(HandOutTickMs, Qt::PreciseTimer, this);
 }
 
 // Queued calls reach a thread in the order they were posted, so a call posted now runs behind

@@ -4,6 +4,7 @@
 #include "RecordRing.h"
 #include "velastreamer_global.h"
 
+#include <QBasicTimer>
 #include <QThread>
 
 #include <atomic>
@@ -18,16 +19,24 @@ template <class Streamer> class LineAcquisition;
 //
 // Threads: the setters, getters, pause, resume and shutdown may be called from any thread; each
 // value is atomic and taken by the acquisition loop at the point where it needs it, without any
-// ordering between values. Signals are emitted from the streamer thread.
+// ordering between values.
+//
+// Signals: connected and the speed-test answer are emitted from the streamer thread; profiles,
+// images, readError and complete from the streamer object's thread (normally the GUI thread,
+// which creates the streamer), in the order they came about: the streamer thread publishes each
+// record to its
+// ring and wakes that thread at most once per millisecond while records keep coming, sooner when
+// half a ring waits. A thread that sleeps between profiles then wakes for a few profiles at a
+// time instead of for each one. Receivers in that thread are best connected directly (the
+// default connection); queued ones are served too.
 //
 // Records handed out by pointer (profiles, images) stay valid and unchanged until every
-// receiver running in the streamer object's thread (normally the GUI thread, which creates the
-// streamer) has returned from its slot for them, and directly connected receivers until they
-// return. A receiver in any other thread must copy the record before that. This holds past the
-// end of a run, the start of the next one and the streamer's destruction: records still queued
-// to receivers are freed only once those deliveries have run. When the receivers fall a whole
-// ring behind, the streamer waits briefly for them, then reads on and drops what it cannot hand
-// out; the measurement counters show the gap and getDroppedCount() counts it.
+// receiver running in the streamer object's thread has returned from its slot for them, queued
+// deliveries included. A receiver in any other thread must copy the record before that. This
+// holds past the end of a run, the start of the next one and the streamer's destruction: records
+// still queued to receivers are freed only once those deliveries have run. When the receivers
+// fall a whole ring behind, the streamer waits briefly for them, then reads on and drops what it
+// cannot hand out; the measurement counters show the gap and getDroppedCount() counts it.
 class VELASTREAMER_EXPORT LineStreamerBase : public QThread
 {
     Q_OBJECT
@@ -64,14 +73,37 @@ protected:
 
     // For the destructors of the subclasses: ends a run still going before their members go.
     void stopAndWait();
-    // Streamer thread, a record of the ring is filled: publishes it and posts its hand-over
-    // (HandOverEvent) to this object ahead of the record's emission.
-    void handOver(RingAccount& ring);
+    // Streamer thread, a record of the ring has been published: makes sure the object's thread
+    // hands it out soon (see the class comment).
+    void scheduleHandOut(const RingAccount& ring);
+    // Streamer thread: emits a signal (readError, complete) from the object's thread once the
+    // records published so far have been handed out there, so that every receiver, a queued one
+    // too, gets it behind them.
+    template <class EmitSignal> void signalAfterRecords(EmitSignal emitSignal)
+    {
+        QMetaObject::invokeMethod(this, [this, emitSignal] {
+            handOutPublished();
+            emitSignal();
+        }, Qt::QueuedConnection);
+    }
+    // The object's thread: emits the signals of every record published and not yet handed out,
+    // then posts their give-back behind any queued delivery of them; answers how many.
+    virtual quint64 handOutPublished() = 0;
+    void giveBackAfterQueuedDeliveries(RingAccount& ring);
     // For the destructors: frees a ring's records once every delivery queued to this thread so
     // far has run.
     static void releaseAfterQueuedDeliveries(std::shared_ptr<void> records);
 
     bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+    // What a profile's emission carries besides its record.
+    struct ProfileTag
+    {
+        ushort measCounter = 0;
+        ushort pckCounter = 0;
+        bool withCounters = false;
+    };
 
     using ImageRing = RecordRing<ImageDataStruct, 4>;
 
@@ -92,6 +124,17 @@ protected:
     std::atomic<int> m_startDelay{0};
 
 private:
+    // How often the object's thread takes records while they keep coming.
+    static constexpr int HandOutTickMs = 1;
+
+    void startTick();
+
+    // Set by the streamer thread when it posts a hand-out, cleared when that is handled.
+    std::atomic<bool> m_handOutPosted{false};
+    // True while the tick runs; the object's thread sets and clears it.
+    std::atomic<bool> m_tickArmed{false};
+    QBasicTimer m_tick;
+
     template <class Streamer> friend class LineAcquisition;
 };
 

@@ -27,14 +27,11 @@ void RingAccount::publish()
 {
     m_holding = false;
     m_position = quint64(m_position) + 1 == m_capacity ? 0 : m_position + 1;
-    m_published.store(m_published.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    m_published.store(m_published.load(std::memory_order_relaxed) + 1);
 }
 
 void RingAccount::received(quint64 upTo)
 {
-    // Reads at least the count that included the record about to be delivered: Qt posted its
-    // hand-over after that store.
-    (void)m_published.load(std::memory_order_acquire);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (upTo > m_returned)

@@ -14,11 +14,10 @@ namespace VelaStreamer {
 
 // Bookkeeping of a ring whose records are handed to receivers by pointer.
 //
-// The streamer thread claims the slot it fills, publishes the filled record with a release
-// store and posts a hand-over to its own object ahead of the emission (HandOverEvent). Queued
-// calls reach a thread in the order they were posted, so in the streamer object's thread the
-// hand-over runs after the receivers' slots of every earlier record and before those of this
-// one: it acquires the record's content and gives the earlier records back to the ring.
+// The streamer thread claims the slot it fills and publishes the filled record. The streamer
+// object's thread (the receivers' thread) takes what has been published, hands it out and, once
+// the deliveries of those records have run, gives them back (received), which frees their slots
+// for the streamer thread again. The n-th record published is in slot n % capacity.
 class VELASTREAMER_EXPORT RingAccount
 {
 public:
@@ -29,14 +28,19 @@ public:
     // slot is free, so a stalled receiver costs one wait, not one per reading.
     bool claim(int waitMs);
     int position() const { return m_position; }
-    // Streamer thread: how many records have been published so far.
-    quint64 published() const { return m_published.load(std::memory_order_relaxed); }
-    // Streamer thread, the current record is filled and about to be emitted: everything written
-    // before this call is seen by received() in any thread. Moves on to the next slot.
+    // Streamer thread, the current record is filled: everything written before this call is seen
+    // by the thread that takes it with published(). Moves on to the next slot.
     void publish();
+    // Streamer thread: records published and not yet handed out.
+    quint64 waiting() const { return m_published.load() - m_handedOut.load(); }
+    bool halfWaiting() const { return 2 * waiting() >= m_capacity; }
 
-    // Streamer object's thread: the receivers are done with the first upTo records published,
-    // and are about to be given the next one, whose content this acquires.
+    // Streamer object's thread: how many records have been published so far; acquires their
+    // content.
+    quint64 published() const { return m_published.load(); }
+    quint64 handedOut() const { return m_handedOut.load(std::memory_order_relaxed); }
+    void setHandedOut(quint64 count) { m_handedOut.store(count, std::memory_order_relaxed); }
+    // Streamer object's thread: the receivers are done with the first upTo records published.
     void received(quint64 upTo);
 
 private:
@@ -50,7 +54,10 @@ private:
     int m_position = 0;
     bool m_holding = false;
     bool m_starved = false;
+    // Sequentially consistent, as the decision to wake the receivers' thread depends on it
+    // (LineStreamerBase::scheduleHandOut).
     std::atomic<quint64> m_published{0};
+    std::atomic<quint64> m_handedOut{0};
 };
 
 // A ring of preallocated records plus one spare that takes a reading nobody can be given.
@@ -81,6 +88,8 @@ public:
 
     // The record to fill next: the current slot, or the spare when no slot came free in time.
     Record* claimRecord(int waitMs) { return claim(waitMs) ? m_home->records[position()].get() : m_home->spare.get(); }
+    // The record of the n-th publication.
+    Record* publishedRecord(quint64 n) const { return m_home->records[n % Capacity].get(); }
     bool isSpare(const Record* record) const { return record == m_home->spare.get(); }
 
     // Leaves the ring without records; they live as long as the pointer answered.

@@ -1,15 +1,11 @@
 // An LS74 emulator pushes UDP results as fast as it can. Measured in one run:
 //  - ReceiveCeiling: a bare socket receiving the same datagrams, nothing else;
-//  - StreamerDelivery/0: an LS74Streamer in counter mode delivering them to a receiver in the
-//    streamer object's thread that only counts (queued, as the application receives them);
-//    StreamerDelivery/1: the same receiver connected directly, run in the streamer thread, to
-//    tell the streamer loop's own cost from that of queued delivery;
-//  - HandBack / QueuedSignalOnly: the cost of the record hand-back next to the queued signal
-//    that it follows.
+//  - StreamerDelivery/1: an LS74Streamer in counter mode delivering them to a receiver in the
+//    streamer object's thread that only counts, connected directly (as the application
+//    receives them); StreamerDelivery/0: the same receiver connected queued.
 // Counters: profiles_per_s delivered, lost_share from the packet counters (results the sensor
 // sent that never arrived).
 
-#include "HandOverEvent.h"
 #include "LS74Streamer.h"
 #include "UdpFlood.h"
 #include "LS7xEmulator.h"
@@ -78,69 +74,10 @@ void StreamerDelivery(benchmark::State& state)
     streamer.wait();
 }
 
-// Publishing a record, posting its hand-over and handling it, without any device.
-class HandBackProbe : public QObject
-{
-    Q_OBJECT
-
-public:
-    VelaStreamer::RingAccount ring{16};
-    void publishOne()
-    {
-        ring.claim(0);
-        auto* event = new VelaStreamer::HandOverEvent(&ring, ring.published());
-        ring.publish();
-        QCoreApplication::postEvent(this, event);
-    }
-
-signals:
-    void record(uchar id, const void* data, ushort meas, ushort packet);
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (event->type() != VelaStreamer::HandOverEvent::eventType())
-            return QObject::event(event);
-        static_cast<VelaStreamer::HandOverEvent*>(event)->deliver();
-        return true;
-    }
-};
-
-void QueuedSignalOnly(benchmark::State& state)
-{
-    HandBackProbe probe;
-    QObject receiver;
-    quint64 received = 0;
-    QObject::connect(&probe, &HandBackProbe::record, &receiver,
-                     [&received](uchar, const void*, ushort, ushort) { ++received; }, Qt::QueuedConnection);
-    for (auto _ : state) {
-        emit probe.record(0, &probe, 1, 2);
-        QCoreApplication::processEvents();
-    }
-    benchmark::DoNotOptimize(received);
-}
-
-void HandBack(benchmark::State& state)
-{
-    HandBackProbe probe;
-    QObject receiver;
-    quint64 received = 0;
-    QObject::connect(&probe, &HandBackProbe::record, &receiver,
-                     [&received](uchar, const void*, ushort, ushort) { ++received; }, Qt::QueuedConnection);
-    for (auto _ : state) {
-        probe.publishOne();
-        emit probe.record(0, &probe, 1, 2);
-        QCoreApplication::processEvents();
-    }
-    benchmark::DoNotOptimize(received);
-}
-
 } // namespace
 
 BENCHMARK(ReceiveCeiling)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(StreamerDelivery)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(QueuedSignalOnly);
-BENCHMARK(HandBack);
 
 int main(int argc, char** argv)
 {
@@ -150,5 +87,3 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     return 0;
 }
-
-#include "bench_udpstream.moc"

@@ -16,7 +16,8 @@ void useDevice(LS71Streamer& s, VelaDevice::LS71Device* d) { s.setLS71(d); }
 void useDevice(LS74Streamer& s, VelaDevice::LS74Device* d) { s.setLS74(d); }
 
 // Streams until the recorder has seen something, then lets deliveries pile up unhandled, ends
-// the run and deletes the streamer before a single one of them has run.
+// the run, has the streamer hand out what it read (the recorder is connected queued, so its
+// deliveries are only queued) and deletes the streamer before a single one of them has run.
 template <class Streamer> void deleteWithDeliveriesQueued(Model model, bool images)
 {
     auto emulator = startEmulator({{model}}, 1000);
@@ -39,6 +40,7 @@ template <class Streamer> void deleteWithDeliveriesQueued(Model model, bool imag
     streamer->shutdown();
     QVERIFY(streamer->wait(10000));
     const int handled = int(recorder.profiles.size() + recorder.images.size());
+    QCoreApplication::sendPostedEvents(streamer);
     delete streamer;
     QTest::qWait(50);
     // Deliveries were queued at the deletion, and they have run on the records they carry.
