@@ -1,6 +1,6 @@
-// A receiver that takes its time must never see a record change under its hands, nor one
-// rewritten before its queued call came: the rings wait for the receivers in the streamer
-// object's thread. Worth running under the thread sanitizer.
+// A receiver that takes its time, queued or connected directly, must never see a record
+// change under its hands, nor one rewritten before its queued call came: the rings wait for the
+// receivers in the streamer object's thread. Worth running under the thread sanitizer.
 
 #include "StreamerTestSupport.h"
 
@@ -24,6 +24,8 @@ public:
     int outOfSequence = 0;
     float lastZ = -1.0f;
     int holdMs = 3;
+    // A slot that runs an event loop, as a dialog or a wait with events would.
+    bool handlesEvents = false;
 
 public slots:
     void onProfile(uchar, const void* record, ushort, ushort)
@@ -38,6 +40,9 @@ public slots:
             ++outOfSequence;
         lastZ = z;
         ++profiles;
+        // Bounded, so that a hand-out that repeats a record fails the test instead of hanging it.
+        if (handlesEvents && profiles < 200)
+            QCoreApplication::processEvents();
     }
     void onImage(uchar, const void* image)
     {
@@ -56,13 +61,26 @@ class tst_SlowReceiver : public QObject
     Q_OBJECT
 
 private slots:
+    void profilesStayIntactWhileRead_data();
     void profilesStayIntactWhileRead();
     void imagesStayIntactWhileRead();
     void aStalledReceiverCostsProfilesNotTheStream();
 };
 
+void tst_SlowReceiver::profilesStayIntactWhileRead_data()
+{
+    QTest::addColumn<Qt::ConnectionType>("connection");
+    QTest::addColumn<bool>("handlesEvents");
+    QTest::newRow("queued") << Qt::QueuedConnection << false;
+    QTest::newRow("direct") << Qt::AutoConnection << false;
+    QTest::newRow("direct, events handled in the slot") << Qt::AutoConnection << true;
+}
+
+// Every profile comes once and in order, also to a slot that lets the next ones in meanwhile.
 void tst_SlowReceiver::profilesStayIntactWhileRead()
 {
+    QFETCH(Qt::ConnectionType, connection);
+    QFETCH(bool, handlesEvents);
     auto emulator = startEmulator({{Model::LS74}}, 1000);
     const auto block = blockOf(*emulator, 0);
     VelaDevice::LS74Device device(&block);
@@ -71,8 +89,9 @@ void tst_SlowReceiver::profilesStayIntactWhileRead()
     streamer.readPckCounter(true);
     streamer.setStep(1.0f);
     SlowReceiver receiver;
+    receiver.handlesEvents = handlesEvents;
     connect(&streamer, qOverload<uchar, const void*, ushort, ushort>(&LS74Streamer::receivedProfile),
-            &receiver, &SlowReceiver::onProfile, Qt::QueuedConnection);
+            &receiver, &SlowReceiver::onProfile, connection);
     streamer.start();
     QTRY_VERIFY_WITH_TIMEOUT(receiver.profiles >= 150, 20000);
     stopLikeTheApplication(streamer);
