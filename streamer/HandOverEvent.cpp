@@ -34,17 +34,18 @@ QEvent::Type HandOverEvent::eventType()
     return type;
 }
 
-HandOverEvent::HandOverEvent(RingAccount* ring, quint64 upTo)
+HandOverEvent::HandOverEvent(RingAccount* ring, quint64 value, uchar rc)
     : QEvent(eventType())
 {
     // Atomic stores rather than initialisation: the pool slot was last read by another thread.
     m_ring.store(ring, std::memory_order_relaxed);
-    m_upTo.store(upTo, std::memory_order_relaxed);
+    m_value.store(value, std::memory_order_relaxed);
+    m_rc.store(rc, std::memory_order_relaxed);
 }
 
 void HandOverEvent::giveBackRecords() const
 {
-    m_ring.load(std::memory_order_relaxed)->received(m_upTo.load(std::memory_order_relaxed));
+    m_ring.load(std::memory_order_relaxed)->received(m_value.load(std::memory_order_relaxed));
 }
 
 void* HandOverEvent::operator new(std::size_t size)

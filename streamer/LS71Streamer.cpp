@@ -53,4 +53,9 @@ quint64 LS71Streamer::handOutPublished()
     return LineAcquisition<LS71Streamer>(*this).handOutPublished();
 }
 
+void LS71Streamer::emitFollowUp(FollowUp signal, uchar rc)
+{
+    LineAcquisition<LS71Streamer>(*this).emitFollowUp(signal, rc);
+}
+
 } // namespace VelaStreamer

@@ -68,6 +68,7 @@ private:
     void enterLoop();
 
     quint64 handOutPublished() override;
+    void emitFollowUp(FollowUp signal, uchar rc) override;
 
     RecordRing<ProfileDataStruct, 16> m_profiles;
     ProfileTag m_profileTags[16];

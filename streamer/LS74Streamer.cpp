@@ -106,4 +106,9 @@ quint64 LS74Streamer::handOutPublished()
     return LineAcquisition<LS74Streamer>(*this).handOutPublished();
 }
 
+void LS74Streamer::emitFollowUp(FollowUp signal, uchar rc)
+{
+    LineAcquisition<LS74Streamer>(*this).emitFollowUp(signal, rc);
+}
+
 } // namespace VelaStreamer

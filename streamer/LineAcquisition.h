@@ -80,8 +80,9 @@ public:
     void endRun(uchar rc);
     // The run's last signal, behind every record it read.
     void complete(uchar rc);
-    // The streamer object's thread: see LineStreamerBase::handOutPublished.
+    // The streamer object's thread: see LineStreamerBase::handOutPublished and emitFollowUp.
     quint64 handOutPublished();
+    void emitFollowUp(typename Streamer::FollowUp signal, uchar rc);
     void wait(int ms) { timedWait(ms, s.m_stopRequest); }
 
 private:
@@ -194,9 +195,7 @@ void LineAcquisition<Streamer>::endRun(uchar rc)
 template <class Streamer>
 void LineAcquisition<Streamer>::complete(uchar rc)
 {
-    Streamer* streamer = &s;
-    const uchar id = s.m_id;
-    s.signalAfterRecords([streamer, id, rc] { emit streamer->complete(id, rc); });
+    s.signalAfterRecords(Streamer::CompleteFollows, rc);
 }
 
 template <class Streamer>
@@ -338,9 +337,7 @@ template <class Streamer>
 void LineAcquisition<Streamer>::reportReadError()
 {
     m_failureReported = true;
-    Streamer* streamer = &s;
-    const uchar id = s.m_id;
-    s.signalAfterRecords([streamer, id] { emit streamer->readError(id); });
+    s.signalAfterRecords(Streamer::ReadErrorFollows);
 }
 
 // Reads fail alike when the sensor is busy and when it is gone; only a refused connection tells
@@ -405,6 +402,15 @@ quint64 LineAcquisition<Streamer>::handOutPublished()
     return profiles + handOutRing(s.m_images, [this, id](ImageDataStruct* image, quint64) {
         emit s.receivedImage(id, image);
     });
+}
+
+template <class Streamer>
+void LineAcquisition<Streamer>::emitFollowUp(typename Streamer::FollowUp signal, uchar rc)
+{
+    if (signal == Streamer::CompleteFollows)
+        emit s.complete(s.m_id, rc);
+    else
+        emit s.readError(s.m_id);
 }
 
 template <class Streamer>

@@ -52,6 +52,11 @@ void LineStreamerBase::scheduleHandOut(const RingAccount& ring)
         QCoreApplication::postEvent(this, HandOverEvent::handOut());
 }
 
+void LineStreamerBase::signalAfterRecords(FollowUp signal, uchar rc)
+{
+    QCoreApplication::postEvent(this, HandOverEvent::handOut(signal, rc));
+}
+
 void LineStreamerBase::giveBackAfterQueuedDeliveries(RingAccount& ring)
 {
     QCoreApplication::postEvent(this, HandOverEvent::giveBack(&ring, ring.handedOut()));
@@ -64,6 +69,11 @@ bool LineStreamerBase::event(QEvent* event)
     const auto* step = static_cast<HandOverEvent*>(event);
     if (!step->isHandOut()) {
         step->giveBackRecords();
+        return true;
+    }
+    if (step->followUp() != 0) {
+        handOutPublished();
+        emitFollowUp(FollowUp(step->followUp()), step->rc());
         return true;
     }
     // Cleared before taking what is published: a record published from now on is either taken

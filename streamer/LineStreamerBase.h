@@ -76,16 +76,14 @@ protected:
     // Streamer thread, a record of the ring has been published: makes sure the object's thread
     // hands it out soon (see the class comment).
     void scheduleHandOut(const RingAccount& ring);
-    // Streamer thread: emits a signal (readError, complete) from the object's thread once the
-    // records published so far have been handed out there, so that every receiver, a queued one
-    // too, gets it behind them.
-    template <class EmitSignal> void signalAfterRecords(EmitSignal emitSignal)
-    {
-        QMetaObject::invokeMethod(this, [this, emitSignal] {
-            handOutPublished();
-            emitSignal();
-        }, Qt::QueuedConnection);
-    }
+    // Signals that follow records (readError, complete(rc)).
+    enum FollowUp : uchar { ReadErrorFollows = 1, CompleteFollows = 2 };
+    // Streamer thread: the signal is emitted from the object's thread once the records published
+    // so far have been handed out there, so that every receiver, a queued one too, gets it
+    // behind them.
+    void signalAfterRecords(FollowUp signal, uchar rc = 0);
+    // The object's thread: emits the signal.
+    virtual void emitFollowUp(FollowUp signal, uchar rc) = 0;
     // The object's thread: emits the signals of every record published and not yet handed out,
     // then posts their give-back behind any queued delivery of them; answers how many.
     virtual quint64 handOutPublished() = 0;
