@@ -1,14 +1,15 @@
-// Built only under the thread sanitizer, and expected to fail: a receiver keeps the pointer of
-// the first record it is given and reads that record again from later queued slots, long after
-// handing it back, while the streamer thread rewrites it on every round of the ring. The
-// sanitizer must report that race, or the suppressions hide what its pass is for. Exits with 0
-// (so the test fails) when the race did not come about or was not reported.
+// Built only under the thread sanitizer, and expected to fail: a receiver in a thread of its own
+// reads each record it is given a millisecond late. Such a receiver must copy the record in the
+// streamer object's thread first; by the time it reads, the streamer has had the record back
+// and is rewriting it. The sanitizer must report that race, or the suppressions hide what its
+// pass is for. Exits with 0 (so the test fails) when the race was not reported.
 
 #include "StreamerTestSupport.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
+#include <atomic>
 #include <cstdio>
 
 using namespace StreamerTest;
@@ -22,29 +23,27 @@ int main(int argc, char** argv)
     VelaDevice::LS74Device device(&block);
     LS74Streamer streamer;
     streamer.setLS74(&device);
-    const void* kept = nullptr;
-    int staleReads = 0;
-    QByteArray copy(sizeof(LS74Streamer::ProfileDataStruct), 0);
+    QThread receiverThread;
     QObject receiver;
+    receiver.moveToThread(&receiverThread);
+    std::atomic<int> lateReads{0};
+    QByteArray copy(sizeof(LS74Streamer::ProfileDataStruct), 0);
     QObject::connect(&streamer, qOverload<uchar, const void*>(&LS74Streamer::receivedProfile), &receiver,
                      [&](uchar, const void* record) {
-                         if (!kept) {
-                             kept = record;
-                         } else if (record != kept) {
-                             std::memcpy(copy.data(), kept, size_t(copy.size()));   // the planted fault
-                             ++staleReads;
-                         }
-                         // A slow receiver keeps the streamer a ring ahead of it.
                          QThread::msleep(1);
-                     },
-                     Qt::QueuedConnection);
+                         std::memcpy(copy.data(), record, size_t(copy.size()));   // the planted fault
+                         ++lateReads;
+                     });
+    receiverThread.start();
     streamer.start();
-    QTest::qWaitFor([&] { return staleReads >= 300; }, 30000);
+    QTest::qWaitFor([&] { return lateReads >= 300; }, 30000);
     while (streamer.isRunningLoop()) {
         streamer.shutdown();
         QTest::qWait(100);
     }
     streamer.wait();
-    std::printf("%d reads of a record handed back\n", staleReads);
+    receiverThread.quit();
+    receiverThread.wait();
+    std::printf("%d late reads of a record in another thread\n", lateReads.load());
     return 0;
 }
