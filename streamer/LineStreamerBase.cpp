@@ -46,7 +46,7 @@ void LineStreamerBase::stopAndWait()
 void LineStreamerBase::scheduleHandOut(const RingAccount& ring)
 {
     // The running tick takes the record, unless records come faster than it ticks.
-    if (m_tickArmed && !ring.halfWaiting())
+    if (m_tickArmed && !ring.threeQuartersWaiting())
         return;
     if (!m_handOutPosted.exchange(true))
         QCoreApplication::postEvent(this, HandOverEvent::handOut());

@@ -23,12 +23,11 @@ template <class Streamer> class LineAcquisition;
 //
 // Signals: connected and the speed-test answer are emitted from the streamer thread; profiles,
 // images, readError and complete from the streamer object's thread (normally the GUI thread,
-// which creates the streamer), in the order they came about: the streamer thread publishes each
-// record to its
-// ring and wakes that thread at most once per millisecond while records keep coming, sooner when
-// half a ring waits. A thread that sleeps between profiles then wakes for a few profiles at a
-// time instead of for each one. Receivers in that thread are best connected directly (the
-// default connection); queued ones are served too.
+// which creates the streamer), in the order they came about. The streamer thread publishes each
+// record to its ring and wakes that thread at most every 2 ms while records keep coming, sooner
+// when three quarters of a ring wait: a thread that sleeps between profiles then wakes for a few
+// profiles at a time instead of for each one. Receivers in that thread are best connected
+// directly (the default connection); queued ones are served too.
 //
 // Records handed out by pointer (profiles, images) stay valid and unchanged until every
 // receiver running in the streamer object's thread has returned from its slot for them, queued
@@ -122,8 +121,9 @@ protected:
     std::atomic<int> m_startDelay{0};
 
 private:
-    // How often the object's thread takes records while they keep coming.
-    static constexpr int HandOutTickMs = 1;
+    // How often the object's thread takes records while they keep coming: far below what a
+    // person sees, and a few profiles per wake-up at the rates of fast sensors.
+    static constexpr int HandOutTickMs = 2;
 
     void startTick();
 

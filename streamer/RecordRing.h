@@ -33,7 +33,7 @@ public:
     void publish();
     // Streamer thread: records published and not yet handed out.
     quint64 waiting() const { return m_published.load() - m_handedOut.load(); }
-    bool halfWaiting() const { return 2 * waiting() >= m_capacity; }
+    bool threeQuartersWaiting() const { return 4 * waiting() >= 3 * m_capacity; }
 
     // Streamer object's thread: how many records have been published so far; acquires their
     // content.
