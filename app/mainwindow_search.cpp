@@ -50,6 +50,7 @@ void MainWindow::stepProgress()
 
 void MainWindow::onFoundDevice(void* block)
 {
+    SearchWorker::acquireHandedOutBlocks();
     const std::unique_ptr<VelaDevice::_UDP_DEVINFOBLOCK_PC> found(
         static_cast<VelaDevice::_UDP_DEVINFOBLOCK_PC*>(block));
     const int index = entryCount();
